@@ -1,0 +1,30 @@
+# make run   - install what is missing, build, start Tarimo
+# make test  - install what is missing, build, run every test
+# make bench - install what is missing, build, run the benchmarks
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) --parallel $(JOBS)
+
+run: build
+	$(BUILD)/app/tarimo
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure --parallel $(JOBS)
+
+bench: build
+	@scripts/bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,356 @@
+#include "api_client/json_coding.h"
+
+#include <QStringList>
+
+namespace tarimo::api_client {
+
+namespace {
+
+QString fromStd(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+std::string errorText(const char *verb, const CodingPath &path, const QString &detail)
+{
+    return QStringLiteral("Cannot %1 %2: %3")
+        .arg(QLatin1String(verb), codingPathText(path), detail)
+        .toStdString();
+}
+
+bool isDigitAt(QStringView text, qsizetype index)
+{
+    return index < text.size() && text[index].unicode() >= '0' && text[index].unicode() <= '9';
+}
+
+int numberAt(QStringView text, qsizetype index, qsizetype length)
+{
+    int value = 0;
+    for (qsizetype i = index; i < index + length; ++i)
+        value = value * 10 + (text[i].unicode() - '0');
+    return value;
+}
+
+// Internet date-time as in RFC 3339: "2025-10-26T02:00:00+02:00", "…Z",
+// fractional seconds allowed. Anything else, including a missing offset, is
+// refused: a time without an offset names no instant.
+std::optional<QDateTime> parseIso8601(QStringView text)
+{
+    auto digitsAt = [&](qsizetype index, qsizetype length) {
+        for (qsizetype i = index; i < index + length; ++i)
+            if (!isDigitAt(text, i))
+                return false;
+        return true;
+    };
+    auto charAt = [&](qsizetype index, char c) {
+        return index < text.size() && text[index].unicode() == c;
+    };
+    if (!(digitsAt(0, 4) && charAt(4, '-') && digitsAt(5, 2) && charAt(7, '-') && digitsAt(8, 2)
+          && (charAt(10, 'T') || charAt(10, 't')) && digitsAt(11, 2) && charAt(13, ':')
+          && digitsAt(14, 2) && charAt(16, ':') && digitsAt(17, 2)))
+        return std::nullopt;
+
+    qsizetype pos = 19;
+    int msecs = 0;
+    if (charAt(pos, '.')) {
+        ++pos;
+        const qsizetype start = pos;
+        while (isDigitAt(text, pos))
+            ++pos;
+        if (pos == start)
+            return std::nullopt;
+        const qsizetype used = std::min<qsizetype>(pos - start, 3);
+        msecs = numberAt(text, start, used);
+        for (qsizetype i = used; i < 3; ++i)
+            msecs *= 10;
+    }
+
+    int offsetSeconds = 0;
+    if (charAt(pos, 'Z') || charAt(pos, 'z')) {
+        ++pos;
+    } else if (charAt(pos, '+') || charAt(pos, '-')) {
+        const int sign = charAt(pos, '-') ? -1 : 1;
+        ++pos;
+        if (!digitsAt(pos, 2))
+            return std::nullopt;
+        const int hours = numberAt(text, pos, 2);
+        pos += 2;
+        if (charAt(pos, ':'))
+            ++pos;
+        if (!digitsAt(pos, 2))
+            return std::nullopt;
+        const int minutes = numberAt(text, pos, 2);
+        pos += 2;
+        if (hours > 18 || minutes > 59)
+            return std::nullopt;
+        offsetSeconds = sign * (hours * 3600 + minutes * 60);
+    } else {
+        return std::nullopt;
+    }
+    if (pos != text.size())
+        return std::nullopt;
+
+    const QDate date(numberAt(text, 0, 4), numberAt(text, 5, 2), numberAt(text, 8, 2));
+    const QTime time(numberAt(text, 11, 2), numberAt(text, 14, 2), numberAt(text, 17, 2), msecs);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
+}
+
+} // namespace
+
+QString convertFromSnakeCase(const QString &key)
+{
+    qsizetype first = 0;
+    while (first < key.size() && key[first] == u'_')
+        ++first;
+    if (first == key.size())
+        return key;
+    qsizetype last = key.size() - 1;
+    while (last > first && key[last] == u'_')
+        --last;
+
+    const QStringList words = QStringView(key).mid(first, last - first + 1).toString().split(u'_', Qt::SkipEmptyParts);
+    if (words.size() == 1)
+        return key;
+
+    QString result = key.left(first);
+    result += words.first().toLower();
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString &word = words[i];
+        result += word.left(1).toUpper();
+        result += word.mid(1).toLower();
+    }
+    result += key.mid(last + 1);
+    return result;
+}
+
+QString convertToSnakeCase(const QString &key)
+{
+    // A word starts at a capital that follows a small letter or a digit, and
+    // at the last capital of a run that a small letter follows: an acronym
+    // run ("URL" in "myURLValue") stays one word.
+    QString result;
+    result.reserve(key.size() + 4);
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        const QChar c = key[i];
+        if (i > 0 && c.isUpper()) {
+            const QChar previous = key[i - 1];
+            const bool afterWord = previous.isLower() || previous.isDigit();
+            const bool endsAcronym = previous.isUpper() && i + 1 < key.size() && key[i + 1].isLower();
+            if (afterWord || endsAcronym)
+                result += u'_';
+        }
+        result += c.toLower();
+    }
+    return result;
+}
+
+QString codingPathText(const CodingPath &path)
+{
+    if (path.empty())
+        return QStringLiteral("the top level");
+    QString text;
+    for (const CodingPathElement &element : path) {
+        if (element.index) {
+            text += QStringLiteral("[%1]").arg(*element.index);
+        } else {
+            if (!text.isEmpty())
+                text += u'.';
+            text += fromStd(element.key);
+        }
+    }
+    return text;
+}
+
+QString describeJson(const Json &value)
+{
+    auto shortened = [](const std::string &text) {
+        QString result = fromStd(text);
+        if (result.size() > 40)
+            result = result.left(37) + QStringLiteral("...");
+        return result;
+    };
+    switch (value.type()) {
+    case Json::value_t::null:
+        return QStringLiteral("null");
+    case Json::value_t::boolean:
+        return QStringLiteral("a boolean (%1)").arg(value.get<bool>() ? u"true" : u"false");
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float:
+        return QStringLiteral("a number (%1)").arg(shortened(value.dump()));
+    case Json::value_t::string:
+        return QStringLiteral("a string (%1)").arg(shortened(value.dump()));
+    case Json::value_t::array:
+        return QStringLiteral("an array");
+    case Json::value_t::object:
+        return QStringLiteral("an object");
+    default:
+        return QStringLiteral("binary data");
+    }
+}
+
+DecodingError::DecodingError(Kind kind, CodingPath path, const QString &detail)
+    : std::runtime_error(errorText("decode", path, detail))
+    , m_kind(kind)
+    , m_path(std::move(path))
+    , m_detail(detail)
+{}
+
+EncodingError::EncodingError(CodingPath path, const QString &detail)
+    : std::runtime_error(errorText("encode", path, detail))
+    , m_path(std::move(path))
+{}
+
+const Json *DecodingContext::member(const Json &object, std::string_view declaredKey, bool fixedKey) const
+{
+    if (fixedKey || m_options.keys == KeyDecodingStrategy::useDefaultKeys) {
+        const auto it = object.find(declaredKey);
+        return it == object.end() ? nullptr : &*it;
+    }
+    const QString wanted = fromStd(declaredKey);
+    for (const auto &[key, value] : object.items()) {
+        if (convertFromSnakeCase(fromStd(key)) == wanted)
+            return &value;
+    }
+    return nullptr;
+}
+
+void DecodingContext::fail(DecodingError::Kind kind, const QString &detail) const
+{
+    throw DecodingError(kind, m_path, detail);
+}
+
+void DecodingContext::typeMismatch(const char *expected, const Json &found) const
+{
+    throw DecodingError(DecodingError::Kind::typeMismatch, m_path,
+                        QStringLiteral("expected %1 but found %2").arg(QLatin1String(expected), describeJson(found)));
+}
+
+std::string EncodingContext::key(std::string_view declaredKey, bool fixedKey) const
+{
+    if (fixedKey || m_options.keys == KeyEncodingStrategy::useDefaultKeys)
+        return std::string(declaredKey);
+    return convertToSnakeCase(fromStd(declaredKey)).toStdString();
+}
+
+void EncodingContext::fail(const QString &detail) const
+{
+    throw EncodingError(m_path, detail);
+}
+
+Json JsonDecoder::parse(const QByteArray &data)
+{
+    try {
+        return Json::parse(data.begin(), data.end());
+    } catch (const Json::parse_error &error) {
+        // nlohmann prefixes its messages with "[json.exception.parse_error.101] ".
+        QString reason = QString::fromUtf8(error.what());
+        if (const qsizetype end = reason.indexOf(QLatin1String("] ")); reason.startsWith(u'[') && end > 0)
+            reason = reason.mid(end + 2);
+        throw DecodingError(DecodingError::Kind::dataCorrupted, {},
+                            QStringLiteral("the data is not valid JSON (%1)").arg(reason));
+    }
+}
+
+bool Coding<bool>::decode(DecodingContext &context, const Json &json)
+{
+    if (!json.is_boolean())
+        context.typeMismatch("a boolean", json);
+    return json.get<bool>();
+}
+
+double Coding<double>::decode(DecodingContext &context, const Json &json)
+{
+    if (json.is_number())
+        return json.get<double>();
+    if (json.is_string()) {
+        if (const auto &texts = context.options().floats.convertToString) {
+            const QString text = QString::fromStdString(json.get_ref<const std::string &>());
+            if (text == texts->positiveInfinity)
+                return std::numeric_limits<double>::infinity();
+            if (text == texts->negativeInfinity)
+                return -std::numeric_limits<double>::infinity();
+            if (text == texts->nan)
+                return std::numeric_limits<double>::quiet_NaN();
+        }
+    }
+    context.typeMismatch("a number", json);
+}
+
+Json Coding<double>::encode(EncodingContext &context, double value)
+{
+    if (std::isfinite(value))
+        return value;
+    const auto &texts = context.options().floats.convertToString;
+    if (!texts)
+        context.fail(QStringLiteral("%1 is not a valid JSON number").arg(value));
+    const QString &text = std::isnan(value) ? texts->nan
+                          : value > 0       ? texts->positiveInfinity
+                                            : texts->negativeInfinity;
+    return text.toStdString();
+}
+
+QString Coding<QString>::decode(DecodingContext &context, const Json &json)
+{
+    if (!json.is_string())
+        context.typeMismatch("a string", json);
+    return QString::fromStdString(json.get_ref<const std::string &>());
+}
+
+std::string Coding<std::string>::decode(DecodingContext &context, const Json &json)
+{
+    if (!json.is_string())
+        context.typeMismatch("a string", json);
+    return json.get<std::string>();
+}
+
+QByteArray Coding<QByteArray>::decode(DecodingContext &context, const Json &json)
+{
+    if (!json.is_string())
+        context.typeMismatch("base64 text", json);
+    const auto &text = json.get_ref<const std::string &>();
+    auto result = QByteArray::fromBase64Encoding(QByteArray(text.data(), qsizetype(text.size())),
+                                                 QByteArray::AbortOnBase64DecodingErrors);
+    if (!result)
+        context.fail(DecodingError::Kind::dataCorrupted, QStringLiteral("the text is not valid base64"));
+    return *result;
+}
+
+Json Coding<QByteArray>::encode(EncodingContext &, const QByteArray &value)
+{
+    return value.toBase64().toStdString();
+}
+
+QDateTime Coding<QDateTime>::decode(DecodingContext &context, const Json &json)
+{
+    if (context.options().dates == DateDecodingStrategy::iso8601) {
+        if (!json.is_string())
+            context.typeMismatch("an ISO 8601 date-time text", json);
+        const std::string &text = json.get_ref<const std::string &>();
+        if (auto date = parseIso8601(QString::fromStdString(text)))
+            return *date;
+        context.fail(DecodingError::Kind::dataCorrupted,
+                     QStringLiteral("expected an ISO 8601 date-time with a UTC offset but found %1")
+                         .arg(describeJson(json)));
+    }
+    if (!json.is_number())
+        context.typeMismatch("a number of seconds since 1970", json);
+    const double seconds = json.get<double>();
+    const double msecs = std::round(seconds * 1000.0);
+    if (!std::isfinite(msecs) || std::abs(msecs) > 8.64e18)
+        context.fail(DecodingError::Kind::dataCorrupted, QStringLiteral("the date is out of range"));
+    return QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::UTC);
+}
+
+Json Coding<QDateTime>::encode(EncodingContext &context, const QDateTime &value)
+{
+    if (!value.isValid())
+        context.fail(QStringLiteral("an invalid date has no JSON form"));
+    if (context.options().dates == DateEncodingStrategy::iso8601)
+        return value.toUTC().toString(Qt::ISODate).toStdString();
+    return double(value.toMSecsSinceEpoch()) / 1000.0;
+}
+
+} // namespace tarimo::api_client
