@@ -1,0 +1,34 @@
+#include "price/digit_model.h"
+
+#include <cmath>
+#include <string>
+
+namespace tarimo::price {
+
+DigitModel makeDigitModel(qint64 ore)
+{
+    const std::string text = std::to_string(ore);
+    auto code = [&](std::size_t fromRight) -> qint64 {
+        if (text.size() < fromRight)
+            return DigitModel::blankDigit;
+        const char c = text[text.size() - fromRight];
+        if (c == '-')
+            return DigitModel::minusDigit;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        return DigitModel::blankDigit;
+    };
+    return {code(5), code(4), code(3), code(2), code(1)};
+}
+
+std::optional<qint64> wholeOre(double kronor)
+{
+    const double ore = std::round(kronor * 100.0);
+    // 2^63 is exact in a double; every double below it converts safely.
+    constexpr double limit = 9223372036854775808.0;
+    if (!std::isfinite(ore) || ore >= limit || ore < -limit)
+        return std::nullopt;
+    return qint64(ore);
+}
+
+} // namespace tarimo::price

@@ -1,0 +1,53 @@
+#include "price/spot_price_model.h"
+
+namespace tarimo::price {
+
+namespace {
+
+QString text(const std::optional<double> &value)
+{
+    return value ? QString::number(*value, 'g', 17) : QStringLiteral("nil");
+}
+
+QString text(const std::optional<QDateTime> &value)
+{
+    return value ? value->toLocalTime().toString(Qt::ISODate) : QStringLiteral("nil");
+}
+
+} // namespace
+
+QString SpotPriceModel::stringValue(CodingKeys key)
+{
+    switch (key) {
+    case CodingKeys::spotPriceSEK:
+        return QStringLiteral("SEK_per_kWh");
+    case CodingKeys::spotPriceEUR:
+        return QStringLiteral("EUR_per_kWh");
+    case CodingKeys::timeStart:
+        return QStringLiteral("time_start");
+    case CodingKeys::timeEnd:
+        return QStringLiteral("time_end");
+    case CodingKeys::exr:
+        return QStringLiteral("EXR");
+    }
+    Q_UNREACHABLE();
+}
+
+std::optional<SpotPriceModel::CodingKeys> SpotPriceModel::codingKey(QStringView text)
+{
+    for (auto key : {CodingKeys::spotPriceSEK, CodingKeys::spotPriceEUR, CodingKeys::timeStart,
+                     CodingKeys::timeEnd, CodingKeys::exr}) {
+        if (text == stringValue(key))
+            return key;
+    }
+    return std::nullopt;
+}
+
+QString SpotPriceModel::description() const
+{
+    return QStringLiteral("SpotPriceModel(id: %1, spotPriceSEK: %2, spotPriceEUR: %3, exr: %4, timeStart: %5, timeEnd: %6)")
+        .arg(id.toString(QUuid::WithoutBraces).toUpper(), text(spotPriceSEK), text(spotPriceEUR), text(exr),
+             text(timeStart), text(timeEnd));
+}
+
+} // namespace tarimo::price
