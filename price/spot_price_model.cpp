@@ -1,17 +1,23 @@
 #include "price/spot_price_model.h"
 
+#include <QLocale>
+
 namespace tarimo::price {
 
 namespace {
 
 QString text(const std::optional<double> &value)
 {
-    return value ? QString::number(*value, 'g', 17) : QStringLiteral("nil");
+    return value ? QString::number(*value, 'g', QLocale::FloatingPointShortest) : QStringLiteral("nil");
 }
 
 QString text(const std::optional<QDateTime> &value)
 {
-    return value ? value->toLocalTime().toString(Qt::ISODate) : QStringLiteral("nil");
+    if (!value)
+        return QStringLiteral("nil");
+    // Local time with its offset, so that the autumn day's two 02 hours differ.
+    const QDateTime local = value->toLocalTime();
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "price/hourly_prices.h"
 #include "price/spot_price_model.h"
 #include "price/zone.h"
 
@@ -223,6 +224,58 @@ private Q_SLOTS:
         QCOMPARE(SpotPriceModel::codingKey(u"EXR"), std::optional(Key::exr));
         QCOMPARE(SpotPriceModel::codingKey(u"exr"), std::optional<Key>());
         QCOMPARE(SpotPriceModel::stringValue(Key::timeEnd), QStringLiteral("time_end"));
+    }
+
+    // The display works hour by hour whatever the length of the records.
+    void hourlyViewOfServiceDays_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("hours");
+        QTest::newRow("96") << "day-96-quarter-hours.json" << 24;
+        QTest::newRow("92") << "dst-spring-92-quarter-hours.json" << 23;
+        QTest::newRow("100") << "dst-autumn-100-quarter-hours.json" << 25;
+        QTest::newRow("24") << "day-24-hourly.json" << 24;
+    }
+    void hourlyViewOfServiceDays()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, hours);
+        const auto day = decodeDay(fixture(file));
+        const auto view = hourlyView(day);
+        QCOMPARE(int(view.size()), hours);
+        const std::size_t perHour = day.size() / view.size();
+        for (std::size_t h = 0; h < view.size(); ++h) {
+            double sum = 0;
+            for (std::size_t q = 0; q < perHour; ++q)
+                sum += *day[h * perHour + q].spotPriceSEK;
+            QCOMPARE(*view[h].spotPriceSEK, sum / double(perHour));
+            QCOMPARE(*view[h].timeStart, *day[h * perHour].timeStart);
+            QCOMPARE(*view[h].timeEnd, *day[h * perHour + perHour - 1].timeEnd);
+            QCOMPARE(view[h].timeStart->secsTo(*view[h].timeEnd), 3600);
+        }
+        if (perHour == 1) {
+            // Whole hours are left as they are.
+            QCOMPARE(view[5].id, day[5].id);
+            QCOMPARE(view[5].spotPriceEUR, day[5].spotPriceEUR);
+        }
+    }
+
+    void hourlyViewOfGappyRecords()
+    {
+        const auto day = decodeDay(R"([
+            {"SEK_per_kWh":1.0,"time_start":"2025-11-12T10:00:00+01:00","time_end":"2025-11-12T10:15:00+01:00"},
+            {"SEK_per_kWh":2.0,"time_end":"2025-11-12T10:30:00+01:00"},
+            {"EXR":11.1,"time_start":"2025-11-12T10:30:00+01:00","time_end":"2025-11-12T10:45:00+01:00"},
+            {"SEK_per_kWh":4.0,"EXR":11.2,"EUR_per_kWh":0.4,"time_start":"2025-11-12T10:45:00+01:00"},
+            {"time_start":"2025-11-12T12:00:00+01:00","time_end":"2025-11-12T13:00:00+01:00"}])");
+        const auto view = hourlyView(day);
+        QCOMPARE(view.size(), std::size_t(2));
+        QCOMPARE(view[0].spotPriceSEK, std::optional(2.5)); // the record without a start counts nowhere
+        QCOMPARE(view[0].spotPriceEUR, std::optional(0.4));
+        QCOMPARE(view[0].exr, std::optional(11.1));
+        QVERIFY(!view[0].timeEnd); // its last record has no end
+        QVERIFY(!view[1].spotPriceSEK && !view[1].spotPriceEUR);
+        QCOMPARE(*view[1].timeStart, stockholm(2025, 11, 12, 12, 0, 1));
     }
 
     void decodingTwiceGivesNewIdentities()

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "price/digit_model.h"
+#include "price/request_provider.h"
+#include "price/spot_price_model.h"
+#include "price/view_model_action.h"
+#include "price/zone.h"
+
+#include <QCoro/QCoroTask>
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarimo::price {
+
+// The one state object behind the price display: loads a day of prices,
+// picks the current hour, holds its digits and the texts the display shows,
+// and keeps itself current with a one-minute timer. Lives on the GUI thread.
+//
+// Every assignment of a published field (isAppWinOpen, spotPrice, state,
+// response) emits its change signal, even when the value is equal.
+class ContentViewModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isAppWinOpen READ isAppWinOpen NOTIFY isAppWinOpenChanged)
+    Q_PROPERTY(State state READ state NOTIFY stateChanged)
+
+public:
+    using DigitModel = price::DigitModel;
+    using Clock = std::function<QDateTime()>;
+
+    enum class State { notLoaded, loading, loaded, error };
+    Q_ENUM(State)
+
+    static constexpr std::chrono::milliseconds refreshInterval{60'000};
+
+    // `request` is where prices come from; `clock` gives the present instant
+    // (the real clock when empty).
+    explicit ContentViewModel(std::shared_ptr<RequestProvider> request, Clock clock = {}, QObject *parent = nullptr);
+
+    static DigitModel makeDigitModel(qint64 ore) { return price::makeDigitModel(ore); }
+
+    bool isAppWinOpen() const { return m_isAppWinOpen; }
+    const DigitModel &spotPrice() const { return m_spotPrice; }
+    Zone selectedZone() const { return m_selectedZone; }
+    State state() const { return m_state; }
+    QDateTime selectedDate() const { return m_selectedDate; }
+    // The records of the last successful load, as delivered.
+    const std::optional<std::vector<SpotPriceModel>> &response() const { return m_response; }
+    // The same day hour by hour; what every hour lookup below walks.
+    const std::vector<SpotPriceModel> &hourlyResponse() const { return m_hourly; }
+    QTimer *timer() const { return m_timer; }
+    QDateTime now() const { return m_clock(); }
+
+    // Returns at once; a load it starts runs later.
+    void perform(const ViewModelAction &action);
+    // Never throws: every failure ends in the error state and one log line.
+    QCoro::Task<> loadPrices();
+    // Shows the record of the selected hour; throws DomainError when there is none.
+    void updateCurrentPrice();
+
+    std::optional<SpotPriceModel> priceRecord(int hour) const;
+    // 0 for the day's cheapest hour, 1 for its dearest.
+    double relativePrice(const SpotPriceModel &record) const;
+    // "125 öre / kwh", or empty when the hour has no price.
+    QString priceLabel(int hour) const;
+    // "lördag 25 okt. 2025, 14:00": the Swedish date and hour of selectedDate.
+    QString dateText() const;
+
+    // What the refresh timer does each minute.
+    void tick();
+
+Q_SIGNALS:
+    void isAppWinOpenChanged();
+    void spotPriceChanged();
+    void stateChanged();
+    void responseChanged();
+
+private:
+    void setIsAppWinOpen(bool open);
+    void setSpotPrice(const DigitModel &digits);
+    void setState(State state);
+    void setResponse(std::optional<std::vector<SpotPriceModel>> response);
+    void startLoad();
+
+    std::shared_ptr<RequestProvider> m_request;
+    Clock m_clock;
+    bool m_isAppWinOpen = true;
+    DigitModel m_spotPrice;
+    Zone m_selectedZone = Zone::se3;
+    State m_state = State::notLoaded;
+    QDateTime m_selectedDate;
+    QTimer *m_timer = nullptr;
+    std::optional<std::vector<SpotPriceModel>> m_response;
+    // Derived from m_response whenever it is assigned.
+    std::vector<SpotPriceModel> m_hourly;
+    std::vector<int> m_hourOfDay;
+    std::optional<std::pair<double, double>> m_priceRange;
+
+    // Recovery from failed loads: how many loads run now, how many failed in
+    // a row, and how many ticks remain before the next retry.
+    int m_loadsRunning = 0;
+    int m_failuresInARow = 0;
+    int m_ticksUntilRetry = 0;
+};
+
+} // namespace tarimo::price

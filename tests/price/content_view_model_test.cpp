@@ -1,0 +1,576 @@
+#include "price/content_view_model.h"
+#include "price/domain_error.h"
+
+#include "tests/support/await_task.h"
+#include "tests/support/price_day.h"
+
+#include <QCoro/QCoroTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+#include <iostream>
+#include <sstream>
+
+using namespace std::chrono_literals;
+using namespace tarimo::price;
+using tarimo::test::awaitTask;
+using State = ContentViewModel::State;
+
+namespace {
+
+std::vector<SpotPriceModel> decodeDay(const QByteArray &json)
+{
+    tarimo::api_client::JsonDecoder decoder;
+    decoder.dateDecodingStrategy = tarimo::api_client::DateDecodingStrategy::iso8601;
+    return decoder.decode<std::vector<SpotPriceModel>>(json);
+}
+
+// A provider whose answers the test chooses: a day per call, after a delay.
+class ScriptedProvider : public RequestProvider
+{
+public:
+    struct Call
+    {
+        QDateTime date;
+        Zone zone;
+    };
+    using Answer = std::function<std::optional<std::vector<SpotPriceModel>>(const QDateTime &, Zone)>;
+
+    explicit ScriptedProvider(Answer answer)
+        : answer(std::move(answer))
+    {}
+
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override
+    {
+        calls.push_back({date, zone});
+        const auto wait = delays.empty() ? delay : delays.takeFirst();
+        if (wait > 0ms)
+            co_await QCoro::sleepFor(wait);
+        co_return answer(date, zone);
+    }
+
+    Answer answer;
+    std::chrono::milliseconds delay{0};
+    QList<std::chrono::milliseconds> delays;
+    std::vector<Call> calls;
+};
+
+// Hour h of any day costs h kronor (plus a tenth per quarter for quarter hours).
+ScriptedProvider::Answer hourNumberDays(int minutesPerRecord)
+{
+    return [minutesPerRecord](const QDateTime &date, Zone) {
+        return std::optional(decodeDay(tarimo::test::serviceDay(date.toLocalTime().date(), minutesPerRecord,
+                                                                 tarimo::test::hourNumberPrice)));
+    };
+}
+
+// Collects what is written to standard output while it lives.
+class CapturedOutput
+{
+public:
+    CapturedOutput()
+        : m_previous(std::cout.rdbuf(m_buffer.rdbuf()))
+    {}
+    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
+
+    QStringList lines() const
+    {
+        return QString::fromStdString(m_buffer.str()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    std::stringstream m_buffer;
+    std::streambuf *m_previous;
+};
+
+QList<qint64> codes(const DigitModel &d)
+{
+    return {d.digitOne, d.digitTwo, d.digitThree, d.digitFour, d.digitFive};
+}
+
+constexpr qint64 B = DigitModel::blankDigit;
+const QList<qint64> blank{B, B, B, B, B};
+
+bool inStockholm()
+{
+    return QDateTime(QDate(2025, 7, 1), QTime(12, 0)).offsetFromUtc() == 7200
+           && QDateTime(QDate(2025, 1, 1), QTime(12, 0)).offsetFromUtc() == 3600;
+}
+
+QDateTime local(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+// Lets queued work (the hour check's update, finished sleeps) run.
+void settle()
+{
+    QTest::qWait(20);
+}
+
+} // namespace
+
+class ContentViewModelTest : public QObject
+{
+    Q_OBJECT
+
+    QDateTime m_now;
+    ContentViewModel::Clock clock()
+    {
+        return [this] { return m_now; };
+    }
+
+private Q_SLOTS:
+    void init() { m_now = local(2025, 11, 12, 14, 20); }
+
+    void startsEmpty()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        ContentViewModel model(provider, clock());
+        QCOMPARE(model.state(), State::notLoaded);
+        QCOMPARE(codes(model.spotPrice()), blank);
+        QVERIFY(!model.response());
+        QCOMPARE(model.selectedZone(), Zone::se3);
+        QCOMPARE(model.selectedDate(), m_now);
+        QVERIFY(model.isAppWinOpen());
+        QVERIFY(model.timer()->isActive());
+        QCOMPARE(model.timer()->interval(), 60000);
+        QVERIFY(provider->calls.empty());
+    }
+
+    void loadShowsTheHour_data()
+    {
+        QTest::addColumn<int>("minutesPerRecord");
+        QTest::addColumn<QList<qint64>>("digits");
+        // Hour 14 costs 14 kronor, or 14.15 on average over its quarters.
+        QTest::newRow("whole hours") << 60 << QList<qint64>{1, 4, 0, 0};
+        QTest::newRow("quarter hours, mean of the hour") << 15 << QList<qint64>{1, 4, 1, 5};
+    }
+    void loadShowsTheHour()
+    {
+        QFETCH(int, minutesPerRecord);
+        QFETCH(QList<qint64>, digits);
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(minutesPerRecord));
+        provider->delay = 10ms;
+        ContentViewModel model(provider, clock());
+
+        QList<State> states;
+        connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
+        CapturedOutput output;
+        awaitTask(model.loadPrices());
+
+        QCOMPARE(states, (QList<State>{State::loading, State::loaded}));
+        digits.prepend(B);
+        QCOMPARE(codes(model.spotPrice()), digits);
+        QCOMPARE(int(model.response()->size()), 24 * 60 / minutesPerRecord);
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+        QCOMPARE(provider->calls[0].zone, Zone::se3);
+        QCOMPARE(provider->calls[0].date, local(2025, 11, 12, 14, 20));
+        QCOMPARE(output.lines().size(), 1);
+        QVERIFY(output.lines()[0].startsWith(QStringLiteral("🍀 Data SpotPriceModel(id: ")));
+        QVERIFY(output.lines()[0].contains(QStringLiteral("timeStart: 2025-11-12T14:00:00")));
+    }
+
+    void loadFailures_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("responseKept");
+        QTest::newRow("provider throws") << "throw" << "❌ Failed with error Connection refused" << false;
+        QTest::newRow("no list") << "absent" << "❌ Failed with error Model were not provided (404)" << false;
+        QTest::newRow("empty list") << "empty"
+                                    << "❌ Failed with error current hour was not provided in the reponse (404)" << true;
+        QTest::newRow("no record of the hour") << "other hours"
+                                               << "❌ Failed with error current hour was not provided in the reponse (404)"
+                                               << true;
+        QTest::newRow("records without start") << "no starts"
+                                               << "❌ Failed with error current hour was not provided in the reponse (404)"
+                                               << true;
+    }
+    void loadFailures()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, line);
+        QFETCH(bool, responseKept);
+
+        bool fail = false;
+        auto provider = std::make_shared<ScriptedProvider>([&](const QDateTime &date, Zone zone) {
+            auto day = hourNumberDays(60)(date, zone);
+            if (!fail)
+                return day;
+            if (kind == u"throw")
+                throw std::runtime_error("Connection refused");
+            if (kind == u"absent")
+                return std::optional<std::vector<SpotPriceModel>>();
+            if (kind == u"empty")
+                day->clear();
+            if (kind == u"other hours")
+                day->erase(day->begin() + 14);
+            if (kind == u"no starts") {
+                for (auto &record : *day)
+                    record.timeStart.reset();
+            }
+            return day;
+        });
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        const auto shown = codes(model.spotPrice());
+
+        fail = true;
+        QList<State> states;
+        connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
+        CapturedOutput output;
+        awaitTask(model.loadPrices());
+
+        QCOMPARE(model.state(), State::error);
+        QCOMPARE(states.first(), State::loading);
+        QCOMPARE(states.contains(State::loaded), responseKept);
+        QCOMPARE(output.lines(), QStringList{line});
+        QCOMPARE(bool(model.response()), responseKept);
+        QCOMPARE(codes(model.spotPrice()), shown);
+    }
+
+    void recordWithoutPriceBlanksTheDigits()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
+            auto day = hourNumberDays(60)(date, zone);
+            (*day)[14].spotPriceSEK.reset();
+            (*day)[15].spotPriceSEK = std::numeric_limits<double>::quiet_NaN();
+            return day;
+        });
+        ContentViewModel model(provider, clock());
+        model.perform(ViewModelAction::reload());
+        QTRY_COMPARE(model.state(), State::loaded);
+        QCOMPARE(codes(model.spotPrice()), blank);
+        QCOMPARE(model.priceLabel(14), QString());
+        QCOMPARE(model.priceLabel(15), QString());
+        QCOMPARE(model.priceLabel(13), QStringLiteral("1300 öre / kwh"));
+    }
+
+    void selectingAZoneBlanksAndLoads()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        provider->delay = 30ms;
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QVERIFY(codes(model.spotPrice()) != blank);
+
+        QSignalSpy digits(&model, &ContentViewModel::spotPriceChanged);
+        model.perform(ViewModelAction::selectZone(Zone::se1));
+        // The digits go dark at once; the load comes later.
+        QCOMPARE(digits.size(), 1);
+        QCOMPARE(codes(model.spotPrice()), blank);
+        QCOMPARE(model.selectedZone(), Zone::se1);
+        QCOMPARE(model.state(), State::loading);
+        QTRY_COMPARE(model.state(), State::loaded);
+        QCOMPARE(provider->calls.back().zone, Zone::se1);
+
+        // The zone already selected still blanks and loads again.
+        model.perform(ViewModelAction::selectZone(Zone::se1));
+        QCOMPARE(codes(model.spotPrice()), blank);
+        QTRY_COMPARE(model.state(), State::loaded);
+        QCOMPARE(provider->calls.size(), std::size_t(3));
+    }
+
+    void windowActions()
+    {
+        ContentViewModel model(std::make_shared<ScriptedProvider>(hourNumberDays(60)), clock());
+        QSignalSpy spy(&model, &ContentViewModel::isAppWinOpenChanged);
+        model.perform(ViewModelAction::appWindowClosed());
+        QVERIFY(!model.isAppWinOpen());
+        model.perform(ViewModelAction::appWindowOpened());
+        model.perform(ViewModelAction::appWindowOpened());
+        QVERIFY(model.isAppWinOpen());
+        // Every assignment notifies, also of an equal value.
+        QCOMPARE(spy.size(), 3);
+    }
+
+    void lastLoadToFinishWins()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
+            // SE1 costs 1 krona all day, SE2 2 kronor.
+            auto day = hourNumberDays(60)(date, zone);
+            for (auto &record : *day)
+                record.spotPriceSEK = double(int(zone) + 1);
+            return day;
+        });
+        provider->delays = {300ms, 10ms};
+        ContentViewModel model(provider, clock());
+        model.perform(ViewModelAction::selectZone(Zone::se1)); // slow
+        model.perform(ViewModelAction::selectZone(Zone::se2)); // fast
+        QTRY_COMPARE(provider->calls.size(), std::size_t(2));
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 2, 0, 0}));
+        QTest::qWait(400);
+        // The slow SE1 answer came last and decides what is shown.
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 1, 0, 0}));
+        QCOMPARE(model.selectedZone(), Zone::se2);
+        QCOMPARE(model.state(), State::loaded);
+    }
+
+    void levelsAndLabels()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
+            auto day = hourNumberDays(60)(date, zone);
+            (*day)[3].spotPriceSEK = 1.25;
+            (*day)[5].spotPriceSEK.reset();
+            (*day)[7].spotPriceSEK = -0.5;
+            return day;
+        });
+        ContentViewModel model(provider, clock());
+        SpotPriceModel priced;
+        priced.spotPriceSEK = 2.0;
+        QCOMPARE(model.relativePrice(priced), 0.0); // nothing loaded
+
+        awaitTask(model.loadPrices());
+        QCOMPARE(model.relativePrice(*model.priceRecord(7)), 0.0);  // cheapest
+        QCOMPARE(model.relativePrice(*model.priceRecord(23)), 1.0); // dearest
+        QCOMPARE(model.relativePrice(*model.priceRecord(5)), 0.0);  // no price
+        QCOMPARE(model.relativePrice(*model.priceRecord(8)), 8.5 / 23.5);
+        QCOMPARE(model.priceLabel(3), QStringLiteral("125 öre / kwh"));
+        QCOMPARE(model.priceLabel(7), QStringLiteral("-50 öre / kwh"));
+        QCOMPARE(model.priceLabel(5), QString());
+        QVERIFY(model.priceRecord(24) == std::nullopt);
+    }
+
+    void equalPricesHaveNoLevel()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
+            auto day = hourNumberDays(15)(date, zone);
+            for (auto &record : *day)
+                record.spotPriceSEK = 0.8;
+            return day;
+        });
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QVERIFY(std::isnan(model.relativePrice(*model.priceRecord(10))));
+    }
+
+    void recordsOfAnotherDayStillMatchByHour()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &, Zone zone) {
+            return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone);
+        });
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QCOMPARE(model.state(), State::loaded);
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 0, 0}));
+    }
+
+    void firstOfTwoEqualHoursIsShown()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
+            auto day = hourNumberDays(60)(date, zone);
+            // The same hour again a day later, with another price.
+            SpotPriceModel again = (*day)[14];
+            again.timeStart = again.timeStart->addDays(1);
+            again.spotPriceSEK = 99.0;
+            day->insert(day->begin(), again);
+            return day;
+        });
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 9, 9, 0, 0}));
+    }
+
+    void dateText_data()
+    {
+        QTest::addColumn<QDateTime>("selected");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("minutes never show") << local(2025, 10, 25, 14, 59) << "lördag 25 okt. 2025, 14:00";
+        QTest::newRow("midnight") << local(2026, 1, 1, 0, 5) << "torsdag 1 jan. 2026, 00:00";
+        QTest::newRow("full month names") << local(2025, 6, 9, 9, 0) << "måndag 9 juni 2025, 09:00";
+    }
+    void dateText()
+    {
+        QFETCH(QDateTime, selected);
+        QFETCH(QString, text);
+        m_now = selected;
+        ContentViewModel model(std::make_shared<ScriptedProvider>(hourNumberDays(60)), clock());
+        QCOMPARE(model.dateText(), text);
+    }
+
+    void newHourFromRecordsHeld()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
+        m_now = local(2025, 11, 12, 13, 40);
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 3, 1, 5}));
+
+        m_now = local(2025, 11, 12, 13, 41);
+        CapturedOutput sameHour;
+        model.tick();
+        QCOMPARE(sameHour.lines(), QStringList{QStringLiteral("🏖️🏖️ Date.now.hour 13 13 false")});
+
+        m_now = local(2025, 11, 12, 14, 0, 30);
+        CapturedOutput output;
+        model.tick();
+        settle();
+        QCOMPARE(output.lines().mid(0, 2), (QStringList{QStringLiteral("🏖️🏖️ Date.now.hour 14 13 false"),
+                                                        QStringLiteral("🏖️ 14 13 1")}));
+        QVERIFY(output.lines().value(2).startsWith(QStringLiteral("🍀 Data")));
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 1, 5}));
+        QCOMPARE(model.dateText(), QStringLiteral("onsdag 12 nov. 2025, 14:00"));
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+    }
+
+    void newHourWithoutRecordGoesDark()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
+            auto day = hourNumberDays(60)(date, zone);
+            day->resize(14); // nothing from 14:00 on
+            return day;
+        });
+        m_now = local(2025, 11, 12, 13, 40);
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QCOMPARE(model.state(), State::loaded);
+
+        m_now = local(2025, 11, 12, 14, 1);
+        CapturedOutput output;
+        model.tick();
+        settle();
+        QCOMPARE(output.lines().size(), 2);
+        QCOMPARE(codes(model.spotPrice()), blank);
+        QCOMPARE(model.state(), State::loaded);
+    }
+
+    void newDayLoadsItsPrices()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
+        provider->delay = 20ms;
+        m_now = local(2025, 12, 31, 23, 59, 10);
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 2, 3, 1, 5}));
+
+        m_now = local(2026, 1, 1, 0, 0, 10);
+        CapturedOutput output;
+        model.tick();
+        // The old hour's price does not stay under the new date line.
+        QCOMPARE(codes(model.spotPrice()), blank);
+        QCOMPARE(output.lines(), (QStringList{QStringLiteral("🏗️ Updating spot prices"),
+                                              QStringLiteral("🏖️🏖️ Date.now.hour 0 0 false")}));
+        QTRY_COMPARE(model.state(), State::loaded);
+        QCOMPARE(provider->calls.size(), std::size_t(2));
+        QCOMPARE(provider->calls[1].date.date(), QDate(2026, 1, 1));
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, B, 1, 5}));
+        QCOMPARE(model.dateText(), QStringLiteral("torsdag 1 jan. 2026, 00:00"));
+    }
+
+    void daylightSavingDays_data()
+    {
+        QTest::addColumn<QDateTime>("before");
+        QTest::addColumn<QDateTime>("after");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QList<qint64>>("digits");
+        QTest::addColumn<int>("records");
+        // Spring: 02:00 never happens; 01:59 is followed by 03:00.
+        QTest::newRow("spring") << local(2025, 3, 30, 1, 59) << local(2025, 3, 30, 3, 0, 20)
+                                << QStringList{"🏖️🏖️ Date.now.hour 3 1 false", "🏖️ 3 1 2"}
+                                << QList<qint64>{B, B, 3, 1, 5} << 92;
+        // Autumn: 02:59 summer time is followed by 02:00 winter time; the hour
+        // does not grow, so the first 02 hour stays on show.
+        QTest::newRow("autumn, second 02 hour")
+            << QDateTime(QDate(2025, 10, 26), QTime(0, 59), Qt::UTC).toLocalTime()
+            << QDateTime(QDate(2025, 10, 26), QTime(1, 0, 20), Qt::UTC).toLocalTime()
+            << QStringList{"🏖️🏖️ Date.now.hour 2 2 false"} << QList<qint64>{B, B, 2, 1, 5} << 100;
+        QTest::newRow("autumn, then 03")
+            << QDateTime(QDate(2025, 10, 26), QTime(1, 59), Qt::UTC).toLocalTime()
+            << QDateTime(QDate(2025, 10, 26), QTime(2, 0, 20), Qt::UTC).toLocalTime()
+            << QStringList{"🏖️🏖️ Date.now.hour 3 2 false", "🏖️ 3 2 1"} << QList<qint64>{B, B, 3, 1, 5} << 100;
+    }
+    void daylightSavingDays()
+    {
+        if (!inStockholm())
+            QSKIP("needs TZ=Europe/Stockholm");
+        QFETCH(QDateTime, before);
+        QFETCH(QDateTime, after);
+        QFETCH(QStringList, lines);
+        QFETCH(QList<qint64>, digits);
+        QFETCH(int, records);
+
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
+        m_now = before;
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        QCOMPARE(int(model.response()->size()), records);
+        QCOMPARE(int(model.hourlyResponse().size()), records / 4);
+
+        m_now = after;
+        CapturedOutput output;
+        model.tick();
+        settle();
+        QCOMPARE(output.lines().mid(0, lines.size()), lines);
+        QCOMPARE(codes(model.spotPrice()), digits);
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+    }
+
+    void failedLoadsAreRetriedWithPauses()
+    {
+        bool failing = true;
+        auto provider = std::make_shared<ScriptedProvider>([&](const QDateTime &date, Zone zone) {
+            if (failing)
+                throw std::runtime_error("Host not found");
+            return hourNumberDays(60)(date, zone);
+        });
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        awaitTask(model.loadPrices());
+        QCOMPARE(model.state(), State::error);
+
+        // Ticks at which a retry starts: the first tick after the failure,
+        // then 2, 4 and 8 minutes later, then every 15 minutes.
+        QList<int> retries;
+        for (int minute = 1; minute <= 60; ++minute) {
+            const auto before = provider->calls.size();
+            m_now = m_now.addSecs(1); // same hour: no other timer work
+            model.tick();
+            settle();
+            if (provider->calls.size() > before)
+                retries.append(minute);
+        }
+        QCOMPARE(retries, (QList<int>{1, 3, 7, 15, 30, 45, 60}));
+
+        failing = false;
+        for (int minute = 61; model.state() == State::error && minute < 90; ++minute) {
+            model.tick();
+            settle();
+        }
+        QCOMPARE(model.state(), State::loaded);
+        // A success ends the retries.
+        const auto calls = provider->calls.size();
+        for (int minute = 0; minute < 20; ++minute)
+            model.tick();
+        settle();
+        QCOMPARE(provider->calls.size(), calls);
+    }
+
+    void noRetryWhileALoadRuns()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &, Zone) -> std::optional<std::vector<SpotPriceModel>> {
+            throw std::runtime_error("Host not found");
+        });
+        ContentViewModel model(provider, clock());
+        awaitTask(model.loadPrices());
+        provider->delay = 500ms;
+        model.perform(ViewModelAction::reload());
+        model.tick(); // state is loading now
+        QCOMPARE(provider->calls.size(), std::size_t(2));
+    }
+
+    void viewModelMayGoWhileLoading()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        provider->delay = 50ms;
+        auto *model = new ContentViewModel(provider, clock());
+        model->perform(ViewModelAction::reload());
+        delete model;
+        QTest::qWait(120);
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(ContentViewModelTest)
+#include "content_view_model_test.moc"
