@@ -82,11 +82,6 @@ private Q_SLOTS:
         QTest::newRow("vertical top point") << v << QSizeF(8, 36) << QPointF(4, 0.5) << true;
         QTest::newRow("vertical cut corner") << v << QSizeF(8, 36) << QPointF(7, 1) << false;
         QTest::newRow("vertical bottom cut corner") << v << QSizeF(8, 36) << QPointF(1, 35) << false;
-        QTest::newRow("diamond centre") << h << QSizeF(8, 8) << QPointF(4, 4) << true;
-        QTest::newRow("diamond left point") << h << QSizeF(8, 8) << QPointF(0.5, 4) << true;
-        QTest::newRow("diamond top point") << h << QSizeF(8, 8) << QPointF(4, 0.5) << true;
-        QTest::newRow("diamond corner") << h << QSizeF(8, 8) << QPointF(1, 1) << false;
-        QTest::newRow("diamond other corner") << h << QSizeF(8, 8) << QPointF(7, 7) << false;
     }
     void armOutline()
     {
@@ -110,6 +105,8 @@ private Q_SLOTS:
         for (qsizetype i = 0; i + 1 < outline.size(); ++i)
             area += outline[i].x() * outline[i + 1].y() - outline[i + 1].x() * outline[i].y();
         QCOMPARE(std::abs(area) / 2, 32.0);
+        QVERIFY(path.contains(QPointF(4, 4)));
+        QVERIFY(!path.contains(QPointF(1, 1)));
     }
 
     void armKeepsItsRectangleCorner()

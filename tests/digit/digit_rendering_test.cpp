@@ -136,18 +136,6 @@ private Q_SLOTS:
         QVERIFY(near(stage.pixel(image, {60 + 9, 20}), white, 0));
     }
 
-    void glowIsDimmerFurtherOut()
-    {
-        Stage stage(8);
-        const QImage image = stage.window.grab().toImage();
-        int previous = -1;
-        for (int x = 61; x <= 65; ++x) {
-            const int green = stage.pixel(image, QPointF(x, 20)).green();
-            QVERIFY2(green > previous, qPrintable(QStringLiteral("x %1 green %2").arg(x).arg(green)));
-            previous = green;
-        }
-    }
-
     void unchangedRepaintBlursNothing()
     {
         Stage stage(8);
@@ -182,16 +170,6 @@ private Q_SLOTS:
         stage.digit->setApplyHighlightedShaddow(true);
         image = stage.window.grab().toImage();
         QVERIFY(stage.pixel(image, {63, 20}).green() < 245);
-    }
-
-    // Distance 2 opens a gap of 2 + 2 points between tips that meet at d = 0.
-    void distanceOpensGaps()
-    {
-        Stage touching(8, false, 8, 0);
-        Stage apart(8, false, 8, 2);
-        const QPointF betweenTips(4, 40 - 1); // just above the middle left joint
-        QVERIFY(!near(touching.pixel(touching.window.grab().toImage(), betweenTips), Qt::white, 30));
-        QVERIFY(near(apart.pixel(apart.window.grab().toImage(), betweenTips), Qt::white, 0));
     }
 
     // Drawn at the device's pixel ratio: an edge at 7.5 points falls on a

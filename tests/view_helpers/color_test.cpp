@@ -72,12 +72,6 @@ private Q_SLOTS:
         QCOMPARE(hexText(color), text);
     }
 
-    void hexRoundTrip()
-    {
-        for (const char *text : {"000000", "DDDDDD", "FF0000", "AAAAAA", "FFFFFF", "123ABC"})
-            QCOMPARE(hexText(colorFromHex(QString::fromLatin1(text))), QString::fromLatin1(text));
-    }
-
     void colorTypes_data()
     {
         QTest::addColumn<QString>("raw");
@@ -108,8 +102,6 @@ private Q_SLOTS:
         QCOMPARE(JsonDecoder().decode<ColorType>(json), type);
         QCOMPARE(JsonDecoder().decode<std::vector<ColorType>>("[" + json + "]"), std::vector{type});
     }
-
-    void clearIsTransparent() { QCOMPARE(tarimo::view_helpers::color(ColorType::clear).alpha(), 0); }
 
     void unknownColorTypes_data()
     {

@@ -45,25 +45,6 @@ private Q_SLOTS:
         QCOMPARE(reported.last(), QSizeF(280, 130));
     }
 
-    void callbackMayChangeTheLayout()
-    {
-        QWidget window;
-        auto *layout = new QHBoxLayout(&window);
-        auto *child = new QWidget;
-        auto *sibling = new QWidget;
-        layout->addWidget(child);
-        layout->addWidget(sibling);
-        int calls = 0;
-        measureSize(child, [&](QSizeF size) {
-            ++calls;
-            sibling->setFixedWidth(int(size.width() / 2));
-        });
-        window.resize(300, 100);
-        window.show();
-        QTRY_VERIFY(calls > 0);
-        QTRY_VERIFY(sibling->width() * 2 <= child->width() + 1);
-    }
-
     void noCallAfterTheWidgetIsGone()
     {
         auto *widget = new QWidget;
