@@ -62,7 +62,7 @@ QString hexText(const QColor &color)
         green = int(color.greenF() * 255.0);
         blue = int(color.blueF() * 255.0);
     } else {
-        // Every other spec (HSV, CMYK, ...) reads back as red, green and blue;
+        // Every other colour model (HSV, CMYK, ...) reads back as red, green and blue;
         // a grey simply has three equal components. Integer arithmetic on
         // the stored 16-bit values truncates exactly: 221 stays 221 instead
         // of becoming 220.99999.
