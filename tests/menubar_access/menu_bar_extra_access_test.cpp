@@ -1,0 +1,503 @@
+#include "cout_capture.h"
+
+#include "menubar_access/menu_bar_extra_access.h"
+#include "menubar_access/menu_bar_platform_mock.h"
+#include "menubar_access/status_item_operations.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+using namespace tarimo::menubar_access;
+
+Q_DECLARE_METATYPE(tarimo::menubar_access::ControlState)
+
+namespace {
+
+const QString missingItemLine = QStringLiteral(
+    "Can't register menu bar extra state observer: Can't find status item. It may not yet exist.");
+const QString missingButtonLine = QStringLiteral(
+    "Can't register menu bar extra state observer: Can't generate observer.");
+
+// A stand-in for whatever describes the menu-bar scene.
+struct Scene
+{
+    QString title;
+};
+
+void runQueuedBlocks()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class MenuBarExtraAccessTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void attachKeepsItsValues()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        Binding<bool> presented;
+        int introspections = 0;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{QStringLiteral("Prices")}, 2, presented,
+                                                     [&](QObject *) { ++introspections; });
+        QCOMPARE(access.index, 2);
+        QCOMPARE(access.menuBarExtra.title, QStringLiteral("Prices"));
+        QVERIFY(access.isMenuPresented.sharesValueWith(presented));
+        QVERIFY(access.statusItemIntrospection);
+        QCOMPARE(&access.observerContainer->platform(), platform.get());
+        QCOMPARE(access.observerContainer->observer(), nullptr);
+        QCOMPARE(access.observerContainer->eventsMonitor(), std::nullopt);
+        QVERIFY(!access.observerContainer->statusItemIntrospectionSetup());
+
+        const auto copy = access;
+        QCOMPARE(copy.observerContainer, access.observerContainer);
+        QCOMPARE(platform->postedBlocks, 0);
+    }
+
+    void setUpRunsLaterAndInOrder()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        item->button->state = ControlState::on;
+        Binding<bool> presented(false);
+
+        QStringList order;
+        const auto subscription = presented.onChange([&](const bool &) {
+            order << QStringLiteral("observer, %1 monitors").arg(platform->monitorInstallations);
+        });
+        QList<QObject *> introspected;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented, [&](QObject *statusItem) {
+            introspected << statusItem;
+            order << QStringLiteral("introspection, %1 observers").arg(platform->observationsStarted);
+        });
+
+        auto scene = access.body();
+        QCOMPARE(scene.setUpPass, 0);
+        // Nothing runs inside the evaluation.
+        QCOMPARE(platform->postedBlocks, 3);
+        QCOMPARE(platform->ranBlocks, 0);
+        QVERIFY(introspected.isEmpty());
+        QVERIFY(!presented.get());
+
+        runQueuedBlocks();
+        QCOMPARE(platform->ranBlocks, 3);
+        QCOMPARE(introspected, (QList<QObject *>{item}));
+        QCOMPARE(order, (QStringList{QStringLiteral("introspection, 0 observers"),
+                                     QStringLiteral("observer, 0 monitors")}));
+        QVERIFY(access.observerContainer->observer());
+        QCOMPARE(access.observerContainer->observer()->objectToObserve(), item->button.data());
+        QVERIFY(access.observerContainer->eventsMonitor());
+        QCOMPARE(platform->installedMonitorCount(), 1);
+    }
+
+    void missingStatusItem()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        Binding<bool> presented(true);
+        int introspections = 0;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented,
+                                                     [&](QObject *) { ++introspections; });
+        CoutCapture output;
+        const auto scene = access.body();
+        runQueuedBlocks();
+
+        QCOMPARE(output.lines(), QStringList{missingItemLine});
+        QCOMPARE(access.observerContainer->observer(), nullptr);
+        QCOMPARE(introspections, 0);
+        QCOMPARE(platform->installedMonitorCount(), 1);
+        QVERIFY(access.observerContainer->eventsMonitor());
+
+        // The owner's change and an outside click only touch the binding.
+        presented.set(false);
+        presented.set(true);
+        platform->clickOutside();
+        QVERIFY(!presented.get());
+        QCOMPARE(output.lines(), QStringList{missingItemLine});
+    }
+
+    void missingButton()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        platform->addStatusItem(false);
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>());
+        CoutCapture output;
+        const auto scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(output.lines(), QStringList{missingButtonLine});
+        QCOMPARE(access.observerContainer->observer(), nullptr);
+        QCOMPARE(platform->observationsStarted, 0);
+    }
+
+    void laterPassFindsTheItem()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        CoutCapture output;
+        auto scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(access.observerContainer->observer(), nullptr);
+
+        StatusItemMock *item = platform->addStatusItem();
+        item->button->state = ControlState::on;
+        scene = access.body();
+        runQueuedBlocks();
+        QVERIFY(access.observerContainer->observer());
+        QVERIFY(presented.get());
+        QCOMPARE(output.lines(), QStringList{missingItemLine});
+    }
+
+    void applyPresented_data()
+    {
+        QTest::addColumn<ControlState>("state");
+        QTest::addColumn<bool>("requested");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<ControlState>("finalState");
+        QTest::addColumn<bool>("highlighted");
+
+        QTest::newRow("present while off") << ControlState::off << true << 1 << ControlState::on << true;
+        QTest::newRow("present while on") << ControlState::on << true << 0 << ControlState::on << true;
+        QTest::newRow("present while mixed") << ControlState::mixed << true << 0 << ControlState::mixed << true;
+        QTest::newRow("dismiss while on") << ControlState::on << false << 1 << ControlState::off << false;
+        QTest::newRow("dismiss while mixed") << ControlState::mixed << false << 1 << ControlState::off << false;
+        QTest::newRow("dismiss while off") << ControlState::off << false << 0 << ControlState::off << false;
+    }
+    void applyPresented()
+    {
+        QFETCH(ControlState, state);
+        QFETCH(bool, requested);
+        QFETCH(int, clicks);
+        QFETCH(ControlState, finalState);
+        QFETCH(bool, highlighted);
+
+        MenuBarPlatformMock platform;
+        StatusItemMock *item = platform.addStatusItem();
+        item->button->state = state;
+        item->button->highlighted = !highlighted;
+        tarimo::menubar_access::applyPresented(platform, item, requested);
+        QCOMPARE(item->button->clickCount, clicks);
+        QCOMPARE(item->button->state, finalState);
+        QCOMPARE(item->button->highlighted, highlighted);
+        // Exactly one re-sync of the highlight either way.
+        QCOMPARE(item->button->highlightCount, 1);
+    }
+
+    void itemWithoutButtonCountsAsShown()
+    {
+        MenuBarPlatformMock platform;
+        StatusItemMock *item = platform.addStatusItem(false);
+        QVERIFY(tarimo::menubar_access::isShowingMenu(platform, item));
+        tarimo::menubar_access::applyPresented(platform, item, false);
+        clickStatusButton(platform, item);
+        QVERIFY(tarimo::menubar_access::isShowingMenu(platform, item));
+    }
+
+    void isShowingMenu_data()
+    {
+        QTest::addColumn<ControlState>("state");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("off") << ControlState::off << false;
+        QTest::newRow("on") << ControlState::on << true;
+        QTest::newRow("mixed") << ControlState::mixed << true;
+    }
+    void isShowingMenu()
+    {
+        QFETCH(ControlState, state);
+        QFETCH(bool, shown);
+        MenuBarPlatformMock platform;
+        StatusItemMock *item = platform.addStatusItem();
+        item->button->state = state;
+        QCOMPARE(tarimo::menubar_access::isShowingMenu(platform, item), shown);
+    }
+
+    void observerSetsTheBindingAtOnce_data()
+    {
+        QTest::addColumn<ControlState>("state");
+        QTest::addColumn<bool>("presented");
+        QTest::newRow("open panel") << ControlState::on << true;
+        QTest::newRow("mixed") << ControlState::mixed << true;
+        QTest::newRow("closed panel") << ControlState::off << false;
+    }
+    void observerSetsTheBindingAtOnce()
+    {
+        QFETCH(ControlState, state);
+        QFETCH(bool, presented);
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        item->button->state = state;
+        Binding<bool> binding(!presented);
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, binding);
+        const auto scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(binding.get(), presented);
+        // The binding followed the button; the button was not clicked back.
+        QCOMPARE(item->button->clickCount, 0);
+        QCOMPARE(item->button->state, state);
+    }
+
+    void bindingFollowsTheButton()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        const auto scene = access.body();
+        runQueuedBlocks();
+
+        item->button->click(); // the user opens the panel
+        QVERIFY(presented.get());
+        item->button->setState(ControlState::mixed);
+        QVERIFY(presented.get());
+        item->button->click(); // and closes it
+        QVERIFY(!presented.get());
+        QCOMPARE(item->button->clickCount, 2);
+    }
+
+    void buttonFollowsTheBinding()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        const auto scene = access.body();
+        runQueuedBlocks();
+
+        presented.set(true);
+        QCOMPARE(item->button->clickCount, 1);
+        QCOMPARE(item->button->state, ControlState::on);
+        QVERIFY(item->button->highlighted);
+        presented.set(false);
+        QCOMPARE(item->button->clickCount, 2);
+        QCOMPARE(item->button->state, ControlState::off);
+        QVERIFY(!item->button->highlighted);
+    }
+
+    void bindingSetWhileAlreadyOpenOnlyResyncsTheHighlight()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        // Before the observer exists the binding can lag behind the button.
+        const auto scene = access.body();
+        item->button->state = ControlState::on;
+        presented.set(true);
+        QCOMPARE(item->button->clickCount, 0);
+        QCOMPARE(item->button->highlightCount, 1);
+        QVERIFY(item->button->highlighted);
+    }
+
+    void droppedSceneStopsFollowingTheBinding()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        {
+            const auto scene = access.body();
+            runQueuedBlocks();
+        }
+        presented.set(true);
+        QCOMPARE(item->button->clickCount, 0);
+    }
+
+    void outsideClickClosesAnOpenPanel()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        const auto scene = access.body();
+        runQueuedBlocks();
+        presented.set(true);
+        QCOMPARE(item->button->clickCount, 1);
+
+        platform->clickOutside();
+        QCOMPARE(item->button->clickCount, 2);
+        QCOMPARE(item->button->state, ControlState::off);
+        QVERIFY(!item->button->highlighted);
+        QVERIFY(!presented.get());
+    }
+
+    void outsideClickWithClosedPanel()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        const auto scene = access.body();
+        runQueuedBlocks();
+        item->button->highlighted = true;
+        const int highlightsBefore = item->button->highlightCount;
+
+        platform->clickOutside();
+        QCOMPARE(item->button->clickCount, 0);
+        QCOMPARE(item->button->highlightCount, highlightsBefore + 1);
+        QVERIFY(!item->button->highlighted);
+        QVERIFY(!presented.get());
+    }
+
+    void outsideClickClearsTheBindingEvenIfTheButtonLags()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+        const auto scene = access.body();
+        runQueuedBlocks();
+        // An open panel whose observer is gone: the binding stays true.
+        access.observerContainer->scheduleStateObserver([] { return std::unique_ptr<ButtonStateObserver>(); });
+        runQueuedBlocks();
+        item->button->click();
+        presented.set(true);
+        QCOMPARE(item->button->clickCount, 1);
+
+        platform->clickOutside();
+        QCOMPARE(item->button->clickCount, 2);
+        QVERIFY(!presented.get());
+    }
+
+    void everyEvaluationReplacesObserverAndMonitor()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+
+        auto scene = access.body();
+        runQueuedBlocks();
+        const std::optional<MonitorToken> first = access.observerContainer->eventsMonitor();
+        QVERIFY(first);
+
+        scene = access.body();
+        scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(platform->monitorInstallations, 3);
+        QCOMPARE(platform->monitorRemovals, 2);
+        QCOMPARE(platform->installedMonitorCount(), 1);
+        QVERIFY(!platform->isMonitorInstalled(*first));
+        QVERIFY(platform->isMonitorInstalled(*access.observerContainer->eventsMonitor()));
+        QCOMPARE(platform->observationsStarted, 3);
+        QCOMPARE(platform->activeObservations, 1);
+
+        // One monitor left: an outside click closes the panel once.
+        presented.set(true);
+        platform->clickOutside();
+        QCOMPARE(item->button->clickCount, 2);
+        QCOMPARE(item->button->highlightCount, 3);
+    }
+
+    void failedInstallationStillRemovesTheOldMonitor()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>());
+        CoutCapture quiet;
+        auto scene = access.body();
+        runQueuedBlocks();
+        platform->failMonitorInstallation = true;
+        scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(access.observerContainer->eventsMonitor(), std::nullopt);
+        QCOMPARE(platform->installedMonitorCount(), 0);
+    }
+
+    void lastCopyGoneRemovesMonitorAndObserver()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *item = platform->addStatusItem();
+        Binding<bool> presented;
+        std::weak_ptr<ObserverContainer> container;
+        {
+            auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+            container = access.observerContainer;
+            const auto copy = access;
+            const auto scene = copy.body();
+            runQueuedBlocks();
+            QCOMPARE(platform->installedMonitorCount(), 1);
+            QCOMPARE(platform->activeObservations, 1);
+        }
+        QVERIFY(container.expired());
+        QCOMPARE(platform->installedMonitorCount(), 0);
+        QCOMPARE(platform->activeObservations, 0);
+        item->button->click();
+        QVERIFY(!presented.get());
+    }
+
+    void queuedWorkKeepsTheContainerUntilItRan()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        platform->addStatusItem();
+        std::weak_ptr<ObserverContainer> container;
+        {
+            const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>());
+            container = access.observerContainer;
+            const auto scene = access.body();
+        }
+        QVERIFY(!container.expired());
+        runQueuedBlocks();
+        QVERIFY(container.expired());
+        // The monitor the queued block installed went with the container.
+        QCOMPARE(platform->monitorInstallations, 1);
+        QCOMPARE(platform->installedMonitorCount(), 0);
+    }
+
+    void introspectionRunsAfterEveryPassUntilMarkedDone()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        platform->addStatusItem();
+        int introspections = 0;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>(),
+                                                     [&](QObject *) { ++introspections; });
+        auto scene = access.body();
+        scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(introspections, 2);
+
+        access.observerContainer->setStatusItemIntrospectionSetup(true);
+        const int posted = platform->postedBlocks;
+        scene = access.body();
+        QCOMPARE(platform->postedBlocks, posted + 2);
+        runQueuedBlocks();
+        QCOMPARE(introspections, 2);
+    }
+
+    void indexPicksTheItem()
+    {
+        auto platform = std::make_shared<MenuBarPlatformMock>();
+        StatusItemMock *first = platform->addStatusItem();
+        StatusItemMock *second = platform->addStatusItem();
+        Binding<bool> presented;
+        QList<QObject *> introspected;
+        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 1, presented,
+                                                     [&](QObject *item) { introspected << item; });
+        const auto scene = access.body();
+        runQueuedBlocks();
+        QCOMPARE(introspected, (QList<QObject *>{second}));
+        presented.set(true);
+        QCOMPARE(first->button->clickCount, 0);
+        QCOMPARE(second->button->clickCount, 1);
+    }
+
+    void bindingNotifiesOnlyOnChange()
+    {
+        Binding<bool> binding;
+        const Binding<bool> copy = binding;
+        QList<bool> heard;
+        auto subscription = copy.onChange([&](const bool &value) { heard << value; });
+        binding.set(false);
+        binding.set(true);
+        binding.set(true);
+        copy.get() ? binding.set(false) : void();
+        QCOMPARE(heard, (QList<bool>{true, false}));
+        subscription.reset();
+        binding.set(true);
+        QCOMPARE(heard.size(), 2);
+        QVERIFY(copy.get());
+    }
+};
+
+QTEST_MAIN(MenuBarExtraAccessTest)
+#include "menu_bar_extra_access_test.moc"

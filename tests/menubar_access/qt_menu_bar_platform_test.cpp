@@ -1,0 +1,316 @@
+#include "cout_capture.h"
+
+#include "menubar_access/menu_bar_extra_access.h"
+#include "menubar_access/menu_bar_extra_window.h"
+#include "menubar_access/on_menu_bar_extra_window.h"
+#include "menubar_access/qt_menu_bar_platform.h"
+#include "menubar_access/reflection.h"
+#include "menubar_access/status_item_lookup.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWindow>
+
+using namespace tarimo::menubar_access;
+
+namespace {
+
+// A plain window of the application, somewhere to click outside a panel.
+struct OtherWindow
+{
+    OtherWindow()
+    {
+        widget.resize(200, 120);
+        widget.show();
+    }
+    void click()
+    {
+        QTest::mousePress(widget.windowHandle(), Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseRelease(widget.windowHandle(), Qt::LeftButton, {}, QPoint(20, 20));
+    }
+
+    QWidget widget;
+};
+
+void clickPanel(MenuBarExtraWindow &panel)
+{
+    QTest::mousePress(panel.windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(panel.windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+}
+
+} // namespace
+
+// A tray icon class of its own: a status item, but not one that counts.
+class OwnTrayIcon : public QSystemTrayIcon
+{
+    Q_OBJECT
+
+public:
+    using QSystemTrayIcon::QSystemTrayIcon;
+};
+
+// A hand-made panel whose tray icon is an OwnTrayIcon.
+class OwnMenuBarExtraWindow : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QObject *statusItem MEMBER icon)
+
+public:
+    OwnMenuBarExtraWindow() { winId(); }
+    QObject *icon = new OwnTrayIcon(this);
+};
+
+class QtMenuBarPlatformTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void panelsAreFoundInTheWindowList()
+    {
+        QtMenuBarPlatform platform;
+        QWidget before;
+        before.show();
+        MenuBarExtraWindow first;
+        QWidget between;
+        between.show();
+        MenuBarExtraWindow second;
+
+        const QList<QObject *> windows = platform.windows();
+        QVERIFY(windows.indexOf(&first) >= 0);
+        QVERIFY(windows.indexOf(&first) < windows.indexOf(&second));
+
+        StatusItemLookup lookup(platform);
+        QCOMPARE(lookup.allStatusItems(), (QList<QObject *>{first.statusItem(), second.statusItem()}));
+        QCOMPARE(lookup.statusItemFor(StatusItemKey::byIndex(1)), second.statusItem());
+        QCOMPARE(lookup.statusItemFor(StatusItemKey::byIndex(2)), nullptr);
+        QCOMPARE(lookup.statusItemOfWindow(&before), nullptr);
+        QCOMPARE(platform.button(first.statusItem()), first.button());
+        QCOMPARE(platform.target(first.button()), &first);
+        QCOMPARE(lookup.menuBarExtraWindowFor(), &first);
+        QCOMPARE(lookup.menuBarExtraWindowFor(StatusItemKey::byIndex(1)), &second);
+    }
+
+    void trayIconsOfOtherClassesHaveNoPosition()
+    {
+        QtMenuBarPlatform platform;
+        OwnMenuBarExtraWindow own;
+        MenuBarExtraWindow panel;
+        StatusItemLookup lookup(platform);
+        QVERIFY(platform.windows().contains(&own));
+        QCOMPARE(lookup.statusItemOfWindow(&own), own.icon);
+        QCOMPARE(lookup.allStatusItems(), QList<QObject *>{panel.statusItem()});
+        QCOMPARE(lookup.statusItemFor(StatusItemKey::byIndex(0)), panel.statusItem());
+    }
+
+    void identifiersOfPanels()
+    {
+        QtMenuBarPlatform platform;
+        MenuBarExtraWindow prices;
+        MenuBarExtraWindow weather;
+        prices.setMenuBarExtraId(QStringLiteral("prices"));
+        weather.statusItem()->setToolTip(QStringLiteral("Weather"));
+
+        CoutCapture output;
+        StatusItemLookup lookup(platform);
+        QCOMPARE(lookup.menuBarExtraId(prices.statusItem()), QStringLiteral("prices"));
+        const QString hashed = QString::number(qHash(QStringLiteral("Weather")));
+        QCOMPARE(lookup.menuBarExtraId(weather.statusItem()), hashed);
+        QCOMPARE(lookup.menuBarExtraWindowFor(StatusItemKey::byId(QStringLiteral("prices"))), &prices);
+        QCOMPARE(lookup.statusItemFor(StatusItemKey::byId(hashed)), weather.statusItem());
+        QCOMPARE(output.lines(), (QStringList{QStringLiteral("hash: ") + hashed, QStringLiteral("hash: ") + hashed}));
+    }
+
+    void buttonTogglesThePanel()
+    {
+        QtMenuBarPlatform platform;
+        MenuBarExtraWindow panel;
+        panel.resize(160, 100);
+        QList<StateChange> changes;
+        auto observation = platform.observeState(panel.button(), [&](const StateChange &change) {
+            changes << change;
+        });
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes.last().newValue, ControlState::off);
+
+        platform.performClick(panel.button());
+        QVERIFY(panel.isVisible());
+        QCOMPARE(platform.state(panel.button()), ControlState::on);
+        QCOMPARE(changes.last().newValue, ControlState::on);
+
+        platform.performClick(panel.button());
+        QVERIFY(!panel.isVisible());
+        QCOMPARE(platform.state(panel.button()), ControlState::off);
+        QCOMPARE(changes.size(), 3);
+
+        observation->invalidate();
+        platform.performClick(panel.button());
+        QCOMPARE(changes.size(), 3);
+        QVERIFY(panel.isVisible());
+
+        platform.setHighlighted(panel.button(), true);
+        QVERIFY(panel.button()->isHighlighted());
+    }
+
+    void trayClickTogglesThePanel()
+    {
+        MenuBarExtraWindow panel;
+        panel.resize(160, 100);
+        QSignalSpy clicked(panel.button(), &StatusBarButton::clicked);
+        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Context);
+        QVERIFY(!panel.isVisible());
+        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(panel.isVisible());
+        QCOMPARE(panel.button()->state(), ControlState::on);
+        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!panel.isVisible());
+        QCOMPARE(clicked.count(), 2);
+    }
+
+    void panelOpensOnTheScreen()
+    {
+        MenuBarExtraWindow panel;
+        panel.resize(160, 100);
+        panel.togglePanel();
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(available.contains(panel.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(panel.x()).arg(panel.y())));
+        QCOMPARE(panel.size(), QSize(160, 100));
+    }
+
+    void pressOutsideAPanelIsAnOutsideClick()
+    {
+        QtMenuBarPlatform platform;
+        MenuBarExtraWindow panel;
+        panel.resize(160, 100);
+        panel.show();
+        auto *popUp = new QWidget(&panel, Qt::Popup);
+        popUp->resize(40, 40);
+        popUp->show();
+        OtherWindow other;
+        // A child that leaves the press to its parent: still one click.
+        auto *layout = new QVBoxLayout(&other.widget);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(new QLabel(QStringLiteral("elsewhere")));
+        QVERIFY(QTest::qWaitForWindowExposed(&other.widget));
+
+        int outsideClicks = 0;
+        const std::optional<MonitorToken> token = platform.addOutsideClickMonitor([&] { ++outsideClicks; });
+        QVERIFY(token);
+        QCOMPARE(platform.installedMonitorCount(), 1);
+
+        other.click();
+        QCOMPARE(outsideClicks, 1);
+        clickPanel(panel);
+        QTest::mousePress(popUp->windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(popUp->windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(outsideClicks, 1);
+        QVERIFY(platform.isPanelWindow(popUp->windowHandle()));
+
+        platform.removeMonitor(*token);
+        QCOMPARE(platform.installedMonitorCount(), 0);
+        other.click();
+        QCOMPARE(outsideClicks, 1);
+        platform.removeMonitor(*token);
+    }
+
+    void deactivationIsAnOutsideClick()
+    {
+        QtMenuBarPlatform platform;
+        int outsideClicks = 0;
+        const std::optional<MonitorToken> token = platform.addOutsideClickMonitor([&] { ++outsideClicks; });
+        auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+        // The offscreen platform never deactivates the application by itself,
+        // so say it the way a window system does.
+        Q_EMIT application->applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(outsideClicks, 0);
+        Q_EMIT application->applicationStateChanged(Qt::ApplicationInactive);
+        QCOMPARE(outsideClicks, 1);
+        platform.removeMonitor(*token);
+        Q_EMIT application->applicationStateChanged(Qt::ApplicationInactive);
+        QCOMPARE(outsideClicks, 1);
+    }
+
+    void monitorRemovedFromItsOwnHandler()
+    {
+        QtMenuBarPlatform platform;
+        OtherWindow other;
+        QVERIFY(QTest::qWaitForWindowExposed(&other.widget));
+        int outsideClicks = 0;
+        std::optional<MonitorToken> token;
+        token = platform.addOutsideClickMonitor([&] {
+            ++outsideClicks;
+            platform.removeMonitor(*token);
+        });
+        other.click();
+        other.click();
+        QCOMPARE(outsideClicks, 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void queuedBlocksRunLaterInOrder()
+    {
+        QtMenuBarPlatform platform;
+        QStringList ran;
+        platform.post([&] { ran << QStringLiteral("first"); });
+        platform.post([&] { ran << QStringLiteral("second"); });
+        QVERIFY(ran.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(ran, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    }
+
+    void accessKeepsPanelAndBindingInStep()
+    {
+        auto platform = std::make_shared<QtMenuBarPlatform>();
+        OtherWindow other;
+        MenuBarExtraWindow panel;
+        panel.resize(160, 100);
+        auto *content = new QLabel(QStringLiteral("Prices"), &panel);
+        QList<QObject *> windowsSeen;
+        onMenuBarExtraWindow(platform, content, 0, [&](QObject *window) { windowsSeen << window; });
+
+        Binding<bool> presented;
+        QList<QObject *> introspected;
+        std::optional<MenuBarExtraAccess<QString>> access = attachMenuBarExtraAccess(
+            platform, QStringLiteral("prices"), 0, presented, [&](QObject *item) { introspected << item; });
+        auto scene = std::make_optional(access->body());
+        QCoreApplication::processEvents();
+        QCOMPARE(introspected, QList<QObject *>{panel.statusItem()});
+        QVERIFY(access->observerContainer->observer());
+        QCOMPARE(platform->installedMonitorCount(), 1);
+
+        presented.set(true);
+        QVERIFY(panel.isVisible());
+        QVERIFY(panel.button()->isHighlighted());
+        QCOMPARE(windowsSeen, QList<QObject *>{&panel});
+
+        clickPanel(panel);
+        QVERIFY(panel.isVisible());
+        QVERIFY(presented.get());
+
+        other.click();
+        QVERIFY(!panel.isVisible());
+        QVERIFY(!presented.get());
+        QVERIFY(!panel.button()->isHighlighted());
+
+        // The user's click on the tray icon reaches the binding.
+        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(panel.isVisible());
+        QVERIFY(presented.get());
+        Q_EMIT qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+            ->applicationStateChanged(Qt::ApplicationInactive);
+        QVERIFY(!panel.isVisible());
+        QVERIFY(!presented.get());
+
+        scene.reset();
+        access.reset();
+        QCOMPARE(platform->installedMonitorCount(), 0);
+        presented.set(true);
+        QVERIFY(!panel.isVisible());
+    }
+};
+
+QTEST_MAIN(QtMenuBarPlatformTest)
+#include "qt_menu_bar_platform_test.moc"
