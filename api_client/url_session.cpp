@@ -1,0 +1,507 @@
+#include "api_client/url_session.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QThread>
+#include <QTimer>
+
+#include <qcoro/qcoronetworkreply.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+namespace tarimo::api_client {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+struct LaterDeleter
+{
+    void operator()(QObject *object) const { object->deleteLater(); }
+};
+using ReplyPointer = std::unique_ptr<QNetworkReply, LaterDeleter>;
+
+// RFC 9110 token characters.
+bool isToken(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    static const QLatin1StringView specials("!#$%&'*+-.^_`|~");
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool alnum = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+        if (!alnum && !(u < 0x80 && specials.contains(QLatin1Char(char(u)))))
+            return false;
+    }
+    return true;
+}
+
+// Framing is the transport's business; a caller's value could contradict
+// the body actually sent.
+bool isTransportOwned(const QString &name)
+{
+    static const QStringList owned = {QStringLiteral("Content-Length"), QStringLiteral("Transfer-Encoding"),
+                                      QStringLiteral("Host"), QStringLiteral("Connection")};
+    return owned.contains(name, Qt::CaseInsensitive);
+}
+
+QString endpointText(const QUrl &url)
+{
+    const int defaultPort = url.scheme() == QLatin1String("https") ? 443 : 80;
+    QString host = url.host();
+    if (host.contains(u':'))
+        host = u'[' + host + u']';
+    return host + u':' + QString::number(url.port(defaultPort));
+}
+
+QString originOf(const QUrl &url)
+{
+    return url.scheme().toLower() + QStringLiteral("://") + endpointText(url).toLower();
+}
+
+bool isFetchable(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+           && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+QString secondsText(milliseconds duration)
+{
+    return QString::number(double(duration.count()) / 1000.0, 'g', 6);
+}
+
+milliseconds clampedMilliseconds(double seconds)
+{
+    const double ms = std::ceil(seconds * 1000.0);
+    return milliseconds(qint64(std::clamp(ms, 1.0, double(std::numeric_limits<int>::max()))));
+}
+
+QNetworkRequest::CacheLoadControl cacheLoadControl(URLRequest::CachePolicy policy)
+{
+    switch (policy) {
+    case URLRequest::CachePolicy::useProtocolCachePolicy:
+        return QNetworkRequest::PreferNetwork;
+    case URLRequest::CachePolicy::reloadIgnoringLocalCacheData:
+        return QNetworkRequest::AlwaysNetwork;
+    case URLRequest::CachePolicy::returnCacheDataElseLoad:
+        return QNetworkRequest::PreferCache;
+    case URLRequest::CachePolicy::returnCacheDataDontLoad:
+        return QNetworkRequest::AlwaysCache;
+    }
+    return QNetworkRequest::PreferNetwork;
+}
+
+// The error code Qt sets on a complete answer with this status: such an
+// answer is still an answer, and the client decides what its status means.
+QNetworkReply::NetworkError qtErrorForHttpStatus(int status)
+{
+    switch (status) {
+    case 400:
+    case 418:
+        return QNetworkReply::ProtocolInvalidOperationError;
+    case 401:
+        return QNetworkReply::AuthenticationRequiredError;
+    case 403:
+        return QNetworkReply::ContentAccessDenied;
+    case 404:
+        return QNetworkReply::ContentNotFoundError;
+    case 405:
+        return QNetworkReply::ContentOperationNotPermittedError;
+    case 407:
+        return QNetworkReply::ProxyAuthenticationRequiredError;
+    case 409:
+        return QNetworkReply::ContentConflictError;
+    case 410:
+        return QNetworkReply::ContentGoneError;
+    case 500:
+        return QNetworkReply::InternalServerError;
+    case 501:
+        return QNetworkReply::OperationNotImplementedError;
+    case 503:
+        return QNetworkReply::ServiceUnavailableError;
+    default:
+        if (status > 500)
+            return QNetworkReply::UnknownServerError;
+        if (status >= 400)
+            return QNetworkReply::UnknownContentError;
+        return QNetworkReply::NoError;
+    }
+}
+
+QString describe(QNetworkReply::NetworkError code, const QString &qtText, const QList<QSslError> &sslErrors)
+{
+    switch (code) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Connection refused");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("The server closed the connection before the answer was complete");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("Host not found");
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("The connection timed out");
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("The transfer was canceled");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return QStringLiteral("The network is not available");
+    case QNetworkReply::ProtocolFailure:
+        return QStringLiteral("The answer is not valid HTTP");
+    case QNetworkReply::SslHandshakeFailedError: {
+        QStringList reasons;
+        for (const QSslError &error : sslErrors)
+            reasons.append(error.errorString());
+        reasons.removeDuplicates();
+        if (reasons.isEmpty())
+            return QStringLiteral("The secure connection could not be established: %1").arg(qtText);
+        return QStringLiteral("The server's certificate was refused: %1").arg(reasons.join(QLatin1String("; ")));
+    }
+    default:
+        return qtText;
+    }
+}
+
+enum class StopReason { none, idle, deadline, tooLarge };
+
+// Watches one reply: keeps its body, restarts the idle timer on every sign of
+// progress, and stops the transfer when a limit is crossed. Aborts are queued
+// so that the reply never finishes inside one of our own slots.
+class ReplyWatch
+{
+public:
+    ReplyWatch(QNetworkReply *reply, qint64 maximumBodySize, milliseconds idle, milliseconds deadline)
+        : m_reply(reply)
+        , m_maximumBodySize(maximumBodySize)
+    {
+        m_idle.setSingleShot(true);
+        m_idle.setInterval(idle);
+        m_deadline.setSingleShot(true);
+        m_deadline.setInterval(deadline);
+        QObject::connect(&m_idle, &QTimer::timeout, &m_context, [this] { stop(StopReason::idle); });
+        QObject::connect(&m_deadline, &QTimer::timeout, &m_context, [this] { stop(StopReason::deadline); });
+
+        const auto activity = [this] {
+            if (m_reason == StopReason::none)
+                m_idle.start();
+        };
+        QObject::connect(reply, &QNetworkReply::socketStartedConnecting, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::encrypted, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::uploadProgress, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::downloadProgress, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, &m_context, [this, activity] {
+            activity();
+            checkDeclaredLength();
+        });
+        QObject::connect(reply, &QNetworkReply::readyRead, &m_context, [this, activity] {
+            activity();
+            readAvailable();
+        });
+        QObject::connect(reply, &QNetworkReply::sslErrors, &m_context,
+                         [this](const QList<QSslError> &errors) { m_sslErrors += errors; });
+
+        m_idle.start();
+        m_deadline.start();
+    }
+
+    // Called once the reply has finished.
+    void finish()
+    {
+        m_idle.stop();
+        m_deadline.stop();
+        readAvailable();
+    }
+
+    StopReason reason() const { return m_reason; }
+    QByteArray takeBody() { return std::move(m_body); }
+    const QList<QSslError> &sslErrors() const { return m_sslErrors; }
+
+private:
+    void stop(StopReason reason)
+    {
+        if (m_reason != StopReason::none)
+            return;
+        m_reason = reason;
+        m_idle.stop();
+        m_deadline.stop();
+        m_body.clear();
+        QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    }
+
+    void checkDeclaredLength()
+    {
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > m_maximumBodySize)
+            stop(StopReason::tooLarge);
+    }
+
+    void readAvailable()
+    {
+        if (m_reason != StopReason::none || !m_reply->isOpen()) {
+            return;
+        }
+        const QByteArray chunk = m_reply->readAll();
+        if (m_body.size() + chunk.size() > m_maximumBodySize) {
+            stop(StopReason::tooLarge);
+            return;
+        }
+        m_body += chunk;
+    }
+
+    QObject m_context;
+    QTimer m_idle;
+    QTimer m_deadline;
+    QNetworkReply *m_reply;
+    qint64 m_maximumBodySize;
+    StopReason m_reason = StopReason::none;
+    QByteArray m_body;
+    QList<QSslError> m_sslErrors;
+};
+
+struct HopResult
+{
+    QByteArray body;
+    URLResponse response;
+};
+
+QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOptions &options)
+{
+    QNetworkRequest networkRequest(request.url);
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, cacheLoadControl(request.cachePolicy));
+    for (const auto &[name, value] : request.allHTTPHeaderFields()) {
+        if (!isTransportOwned(name))
+            networkRequest.setRawHeader(name.toLatin1(), value.toUtf8());
+    }
+    if (request.url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
+        QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+        ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        if (!options.extraCaCertificates.isEmpty())
+            ssl.addCaCertificates(options.extraCaCertificates);
+        networkRequest.setSslConfiguration(ssl);
+    }
+    return networkRequest;
+}
+
+// One request and its answer, without following redirects.
+QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequest request,
+                                URLSessionOptions options, milliseconds idle, milliseconds total,
+                                QDeadlineTimer deadline)
+{
+    const QString endpoint = endpointText(request.url);
+    const auto deadlineError = [&] {
+        return TransportError(QNetworkReply::TimeoutError,
+                              QStringLiteral("The answer did not complete within %1 seconds (%2)")
+                                  .arg(secondsText(total), endpoint));
+    };
+    if (deadline.hasExpired())
+        throw deadlineError();
+    if (!manager)
+        throw TransportError(QNetworkReply::OperationCanceledError,
+                             QStringLiteral("The network transport is no longer available"));
+
+    const QNetworkRequest networkRequest = makeNetworkRequest(request, options);
+    const QByteArray verb = request.httpMethod.value_or(QStringLiteral("GET")).toLatin1();
+    ReplyPointer reply;
+    if (request.httpBody)
+        reply.reset(manager->sendCustomRequest(networkRequest, verb, *request.httpBody));
+    else if (verb == "GET")
+        reply.reset(manager->get(networkRequest));
+    else if (verb == "HEAD")
+        reply.reset(manager->head(networkRequest));
+    else
+        reply.reset(manager->sendCustomRequest(networkRequest, verb));
+    // Keeps Qt from buffering far ahead of what we have read and counted.
+    reply->setReadBufferSize(1024 * 1024);
+
+    ReplyWatch watch(reply.get(), options.maximumBodySize, idle,
+                     milliseconds(std::max<qint64>(1, deadline.remainingTime())));
+    if (!reply->isFinished())
+        co_await qCoro(reply.get()).waitForFinished();
+    watch.finish();
+
+    switch (watch.reason()) {
+    case StopReason::none:
+        break;
+    case StopReason::idle:
+        throw TransportError(QNetworkReply::TimeoutError,
+                             QStringLiteral("The server sent nothing for %1 seconds (%2)")
+                                 .arg(secondsText(idle), endpoint));
+    case StopReason::deadline:
+        throw deadlineError();
+    case StopReason::tooLarge:
+        throw TransportError(QNetworkReply::UnknownContentError,
+                             QStringLiteral("The answer is too large (more than %1 bytes)")
+                                 .arg(options.maximumBodySize));
+    }
+
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError error = reply->error();
+    const std::optional<int> status = statusAttribute.isValid() ? std::optional(statusAttribute.toInt())
+                                                                : std::nullopt;
+    std::optional<TransportError> transportError;
+    if (error != QNetworkReply::NoError)
+        transportError.emplace(error, describe(error, reply->errorString(), watch.sslErrors()) + QStringLiteral(" (")
+                                          + endpoint + u')');
+
+    const bool isAnswer = error == QNetworkReply::NoError || (status && error == qtErrorForHttpStatus(*status));
+    if (!isAnswer) {
+        completeDataTask(std::nullopt, std::nullopt, std::move(transportError));
+        Q_UNREACHABLE();
+    }
+
+    std::optional<URLResponse> response;
+    if (status) {
+        response.emplace();
+        response->url = reply->url();
+        response->statusCode = status;
+        response->headerFields = reply->rawHeaderPairs();
+    }
+    QByteArray body = watch.takeBody();
+
+    // Qt reports most answers cut short; this catches any that slip through.
+    if (response && verb != "HEAD" && *status >= 200 && *status != 204 && *status != 304
+        && !response->value("Content-Encoding")) {
+        if (const auto declared = response->value("Content-Length")) {
+            bool ok = false;
+            const qint64 length = declared->trimmed().toLongLong(&ok);
+            if (ok && length != body.size())
+                throw TransportError(QNetworkReply::RemoteHostClosedError,
+                                     QStringLiteral("The answer was cut short: %1 of %2 bytes arrived (%3)")
+                                         .arg(body.size())
+                                         .arg(length)
+                                         .arg(endpoint));
+        }
+    }
+
+    TransferResult result = completeDataTask(std::move(body), std::move(response), std::move(transportError));
+    co_return HopResult{std::move(result.data), std::move(result.response)};
+}
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+} // namespace
+
+URLSession::URLSession(URLSessionOptions options)
+    : m_ownedManager(std::make_unique<QNetworkAccessManager>())
+    , m_manager(m_ownedManager.get())
+    , m_options(std::move(options))
+{}
+
+URLSession::URLSession(QNetworkAccessManager *manager, URLSessionOptions options)
+    : m_manager(manager)
+    , m_options(std::move(options))
+{}
+
+URLSession::~URLSession() = default;
+
+std::shared_ptr<URLSession> URLSession::shared()
+{
+    // The manager is a child of the application object, so it goes before
+    // Qt shuts down rather than at static destruction.
+    static const std::shared_ptr<URLSession> session = [] {
+        auto *manager = new QNetworkAccessManager(QCoreApplication::instance());
+        return std::make_shared<URLSession>(manager);
+    }();
+    return session;
+}
+
+void URLSession::validate(const URLRequest &request)
+{
+    const QString method = request.httpMethod.value_or(QStringLiteral("GET"));
+    if (!isToken(method))
+        throw TransportError(QNetworkReply::ProtocolInvalidOperationError,
+                             QStringLiteral("The method \"%1\" is not a valid HTTP method; nothing was sent")
+                                 .arg(method.toHtmlEscaped()));
+    for (const auto &[name, value] : request.allHTTPHeaderFields()) {
+        if (!isToken(name))
+            throw TransportError(QNetworkReply::ProtocolInvalidOperationError,
+                                 QStringLiteral("The header name \"%1\" is not valid; nothing was sent")
+                                     .arg(QString(name).replace(u'\r', QLatin1String("\\r"))
+                                              .replace(u'\n', QLatin1String("\\n"))
+                                              .replace(QChar(0), QLatin1String("\\0"))));
+        if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(0)))
+            throw TransportError(QNetworkReply::ProtocolInvalidOperationError,
+                                 QStringLiteral("The header \"%1\" contains a line break or NUL; nothing was sent")
+                                     .arg(name));
+    }
+}
+
+QCoro::Task<TransferResult> URLSession::data(URLRequest request)
+{
+    // Everything this coroutine needs is copied before it first suspends.
+    const QPointer<QNetworkAccessManager> manager = m_manager;
+    const URLSessionOptions options = m_options;
+
+    if (!isFetchable(request.url))
+        throw TransportError(QNetworkReply::ProtocolUnknownError,
+                             QStringLiteral("Only http and https addresses can be fetched (%1)")
+                                 .arg(request.url.toDisplayString()));
+    validate(request);
+    if (!manager)
+        throw TransportError(QNetworkReply::OperationCanceledError,
+                             QStringLiteral("The network transport is no longer available"));
+    if (manager->thread() != QThread::currentThread())
+        throw TransportError(QNetworkReply::UnknownNetworkError,
+                             QStringLiteral("The network transport was used outside the thread of its manager"));
+
+    const double timeout = request.timeoutInterval > 0 && std::isfinite(request.timeoutInterval)
+                               ? request.timeoutInterval
+                               : URLRequest::defaultTimeoutInterval;
+    const milliseconds idle = clampedMilliseconds(timeout);
+    const milliseconds total = clampedMilliseconds(timeout * std::max(1.0, options.deadlineFactor));
+    const QDeadlineTimer deadline(total.count());
+
+    URLRequest current = std::move(request);
+    for (int redirects = 0;; ++redirects) {
+        HopResult hop = co_await sendOnce(manager, current, options, idle, total, deadline);
+        const int status = hop.response.statusCode.value_or(0);
+        const auto location = hop.response.value("Location");
+        if (!isRedirect(status) || !location) {
+            co_return TransferResult{std::move(hop.body), std::move(hop.response)};
+        }
+
+        if (redirects >= options.maximumRedirects)
+            throw TransportError(QNetworkReply::TooManyRedirectsError,
+                                 QStringLiteral("Too many redirects (more than %1) (%2)")
+                                     .arg(options.maximumRedirects)
+                                     .arg(endpointText(current.url)));
+        const QUrl target = current.url.resolved(QUrl::fromEncoded(location->trimmed()));
+        if (!isFetchable(target))
+            throw TransportError(QNetworkReply::ProtocolUnknownError,
+                                 QStringLiteral("Refused to follow a redirect to %1").arg(target.toDisplayString()));
+        if (current.url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
+            && target.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0)
+            throw TransportError(QNetworkReply::InsecureRedirectError,
+                                 QStringLiteral("Refused to follow a redirect from https to http (%1)")
+                                     .arg(target.toDisplayString()));
+
+        if (originOf(target) != originOf(current.url)) {
+            // Credentials were meant for the origin they were given to.
+            current.setValue(std::nullopt, QStringLiteral("Authorization"));
+            current.setValue(std::nullopt, QStringLiteral("Proxy-Authorization"));
+            current.setValue(std::nullopt, QStringLiteral("Cookie"));
+        }
+        const QString method = current.httpMethod.value_or(QStringLiteral("GET"));
+        if ((status == 303 && method != QLatin1String("HEAD"))
+            || ((status == 301 || status == 302) && method == QLatin1String("POST"))) {
+            current.httpMethod = QStringLiteral("GET");
+            current.httpBody.reset();
+            current.setValue(std::nullopt, QStringLiteral("Content-Type"));
+        }
+        current.url = target;
+    }
+}
+
+} // namespace tarimo::api_client

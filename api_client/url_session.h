@@ -1,0 +1,68 @@
+#pragma once
+
+#include "api_client/url_session_provider.h"
+
+#include <QList>
+#include <QPointer>
+#include <QSslCertificate>
+
+#include <memory>
+
+class QNetworkAccessManager;
+
+namespace tarimo::api_client {
+
+struct URLSessionOptions
+{
+    // Larger answers fail: declared by Content-Length or counted on arrival.
+    qint64 maximumBodySize = 16 * 1024 * 1024;
+    // Trusted by this transport only, besides the system's authorities.
+    QList<QSslCertificate> extraCaCertificates;
+    int maximumRedirects = 5;
+    // The whole transfer, redirects included, must end within this many
+    // times the request's timeout, however steadily bytes trickle in.
+    double deadlineFactor = 4.0;
+};
+
+// The HTTP(S) transport on Qt Network. What Qt leaves to its caller is done
+// here: certificate errors are never ignored; redirects are followed by hand
+// (never from https to http, at most five hops, no Authorization header
+// across origins); the request's timeout counts idle time and an overall
+// deadline bounds the transfer; the body is capped; an answer cut short is
+// an error, never a short body.
+//
+// Use it on the thread of its network manager (the GUI thread for the
+// shared one).
+class URLSession final : public URLSessionProvider
+{
+public:
+    // With a network manager of its own, made in the calling thread.
+    explicit URLSession(URLSessionOptions options = {});
+    // With the caller's manager, which it does not own. Qt reuses
+    // connections per manager and host.
+    explicit URLSession(QNetworkAccessManager *manager, URLSessionOptions options = {});
+    ~URLSession() override;
+
+    URLSession(const URLSession &) = delete;
+    URLSession &operator=(const URLSession &) = delete;
+
+    // The process's one long-lived transport, on a manager that lives as
+    // long as the application object. Make it first on the GUI thread.
+    static std::shared_ptr<URLSession> shared();
+
+    const URLSessionOptions &options() const { return m_options; }
+
+    QCoro::Task<TransferResult> data(URLRequest request) override;
+
+    // Refuses what must never reach the socket: a method that is not an
+    // HTTP token, a header name that is not one, and CR, LF or NUL inside a
+    // header value, which would let data inject headers of its own.
+    static void validate(const URLRequest &request);
+
+private:
+    std::unique_ptr<QNetworkAccessManager> m_ownedManager;
+    QPointer<QNetworkAccessManager> m_manager;
+    URLSessionOptions m_options;
+};
+
+} // namespace tarimo::api_client

@@ -1,0 +1,588 @@
+#include "api_client/url_session.h"
+#include "tests/support/run_task.h"
+#include "tests/support/test_server.h"
+
+#include <QNetworkAccessManager>
+#include <QTest>
+
+#include <thread>
+
+Q_DECLARE_METATYPE(tarimo::test_support::Answer)
+
+using namespace tarimo::api_client;
+using namespace tarimo::test_support;
+using namespace std::chrono_literals;
+
+namespace {
+
+URLRequest makeRequest(const QUrl &url, const QString &method = QStringLiteral("GET"),
+                       std::optional<QByteArray> body = std::nullopt, double timeout = 5)
+{
+    URLRequest request(url);
+    request.httpMethod = method;
+    request.httpBody = std::move(body);
+    request.timeoutInterval = timeout;
+    return request;
+}
+
+Outcome<TransferResult> fetch(URLSessionProvider &session, URLRequest request)
+{
+    return runTask(session.data(std::move(request)), 20s);
+}
+
+} // namespace
+
+class URLSessionTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sendsMethodHeadersAndBody_data()
+    {
+        QTest::addColumn<bool>("https");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("hasBody");
+        QTest::newRow("GET") << true << "GET" << QByteArray() << false;
+        QTest::newRow("GET over http") << false << "GET" << QByteArray() << false;
+        QTest::newRow("POST") << true << "POST" << QByteArray("first_name=a%20b") << true;
+        QTest::newRow("PUT") << true << "PUT" << QByteArray("{\"a\":1}") << true;
+        QTest::newRow("DELETE") << true << "DELETE" << QByteArray() << false;
+        QTest::newRow("DELETE with body") << true << "DELETE" << QByteArray("x=1") << true;
+        QTest::newRow("PATCH") << false << "PATCH" << QByteArray("{}") << true;
+        QTest::newRow("POST, empty body") << true << "POST" << QByteArray("") << true;
+    }
+    void sendsMethodHeadersAndBody()
+    {
+        QFETCH(bool, https);
+        QFETCH(QString, method);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, hasBody);
+
+        auto server = https ? TestServer::https() : TestServer::http();
+        server->serve(QStringLiteral("/data/items"),
+                      Answer::json("{\"ok\":true}", 201).withHeader("X-Answer", "yes"));
+        auto session = server->makeTransport();
+
+        URLRequest request = makeRequest(server->url(QStringLiteral("/data/items?a=1&b=x%20y")), method,
+                                         hasBody ? std::optional(body) : std::nullopt);
+        request.setValue(QStringLiteral("application/json"), QStringLiteral("Accept"));
+        request.setValue(QStringLiteral("Bearer t0k"), QStringLiteral("Authorization"));
+        const auto outcome = fetch(*session, request);
+
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.value().data, QByteArray("{\"ok\":true}"));
+        QCOMPARE(outcome.value().response.statusCode, 201);
+        QCOMPARE(outcome.value().response.value("x-answer"), QByteArray("yes"));
+        QCOMPARE(outcome.value().response.url, request.url);
+
+        QCOMPARE(server->requestCount(), 1);
+        const RecordedRequest received = server->lastRequest();
+        QCOMPARE(received.method, method.toLatin1());
+        QCOMPARE(received.target, QByteArray("/data/items?a=1&b=x%20y"));
+        QCOMPARE(received.body, body);
+        QCOMPARE(received.header("Accept"), QByteArray("application/json"));
+        QCOMPARE(received.header("Authorization"), QByteArray("Bearer t0k"));
+    }
+
+    // Qt marks 4xx and 5xx answers as errors; they are still whole answers
+    // that the client must see with their bodies.
+    void errorStatusesArriveAsAnswers_data()
+    {
+        QTest::addColumn<int>("status");
+        for (const int status : {299, 400, 401, 402, 403, 404, 405, 409, 410, 418, 422, 429, 451, 500, 501, 502,
+                                 503, 504, 511, 599})
+            QTest::addRow("%d", status) << status;
+    }
+    void errorStatusesArriveAsAnswers()
+    {
+        QFETCH(int, status);
+        auto server = TestServer::https();
+        server->enqueue(Answer::json("{\"message\":\"no\"}", status));
+        auto session = server->makeTransport();
+
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.value().response.statusCode, status);
+        QCOMPARE(outcome.value().data, QByteArray("{\"message\":\"no\"}"));
+    }
+
+    void unauthorizedWithChallengeIsAnAnswer()
+    {
+        auto server = TestServer::http();
+        server->enqueue(Answer::json("{}", 401).withHeader("WWW-Authenticate", "Bearer realm=\"api\""));
+        auto session = server->makeTransport();
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.value().response.statusCode, 401);
+        QCOMPARE(server->requestCount(), 1);
+    }
+
+    void emptyBodies_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("method");
+        QTest::newRow("204") << 204 << "GET";
+        QTest::newRow("200 empty") << 200 << "GET";
+        QTest::newRow("304") << 304 << "GET";
+        QTest::newRow("HEAD") << 200 << "HEAD";
+    }
+    void emptyBodies()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, method);
+        auto server = TestServer::http();
+        // A HEAD answer announces a length but sends no body.
+        server->enqueue(method == QLatin1String("HEAD") ? Answer::text("twelve bytes", status)
+                                                         : Answer::make(status));
+        auto session = server->makeTransport();
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/x")), method));
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.value().response.statusCode, status);
+        QVERIFY(outcome.value().data.isEmpty());
+    }
+
+    void refusesCertificateOfUnknownAuthority()
+    {
+        const TestCertificateAuthority stranger(QStringLiteral("Stranger CA"));
+        auto server = TestServer::https(stranger.loopbackCertificate(), stranger.certificate());
+        // Trusts only the shared test authority, not the stranger.
+        URLSessionOptions options;
+        options.extraCaCertificates = {TestCertificateAuthority::shared().certificate()};
+        URLSession session(options);
+
+        const auto outcome = fetch(session, makeRequest(server->url(QStringLiteral("/x"))));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::SslHandshakeFailedError);
+        QVERIFY2(error->text().contains(QLatin1String("certificate")), qPrintable(error->text()));
+        QCOMPARE(server->requestCount(), 0);
+    }
+
+    void refusesTestAuthorityUnlessTrusted()
+    {
+        auto server = TestServer::https();
+        URLSession session; // a fresh manager that trusts only the system's authorities
+        const auto outcome = fetch(session, makeRequest(server->url(QStringLiteral("/x"))));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::SslHandshakeFailedError);
+        QCOMPARE(server->requestCount(), 0);
+    }
+
+    void refusesWrongHostName()
+    {
+        const auto &authority = TestCertificateAuthority::shared();
+        auto server = TestServer::https(authority.issue({QStringLiteral("wrong.example")}), authority.certificate());
+        auto session = server->makeTransport();
+
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::SslHandshakeFailedError);
+        QVERIFY2(error->text().contains(QLatin1String("host name")), qPrintable(error->text()));
+        QCOMPARE(server->requestCount(), 0);
+    }
+
+    void refusesRedirectFromHttpsToHttp()
+    {
+        auto secure = TestServer::https();
+        auto plain = TestServer::http();
+        secure->enqueue(Answer::redirect(302, plain->url(QStringLiteral("/insecure")).toEncoded()));
+        auto session = secure->makeTransport();
+
+        const auto outcome = fetch(*session, makeRequest(secure->url(QStringLiteral("/start"))));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::InsecureRedirectError);
+        QCOMPARE(plain->requestCount(), 0);
+    }
+
+    void followsAtMostFiveRedirects_data()
+    {
+        QTest::addColumn<int>("hops");
+        QTest::addColumn<bool>("succeeds");
+        QTest::newRow("five") << 5 << true;
+        QTest::newRow("six") << 6 << false;
+    }
+    void followsAtMostFiveRedirects()
+    {
+        QFETCH(int, hops);
+        QFETCH(bool, succeeds);
+        auto server = TestServer::https();
+        for (int hop = 0; hop < hops; ++hop)
+            server->serve(QStringLiteral("/hop%1").arg(hop),
+                          Answer::redirect(301 + (hop % 2), QStringLiteral("/hop%1").arg(hop + 1).toLatin1()));
+        server->serve(QStringLiteral("/hop%1").arg(hops), Answer::json("\"arrived\""));
+        auto session = server->makeTransport();
+
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/hop0"))));
+        if (succeeds) {
+            QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+            QCOMPARE(outcome.value().data, QByteArray("\"arrived\""));
+            QCOMPARE(outcome.value().response.url, server->url(QStringLiteral("/hop%1").arg(hops)));
+        } else {
+            const auto error = outcome.error<TransportError>();
+            QVERIFY2(error, qPrintable(outcome.errorText()));
+            QCOMPARE(error->code(), QNetworkReply::TooManyRedirectsError);
+            QCOMPARE(server->requestCount(), 6);
+        }
+    }
+
+    void authorizationStaysWithItsOrigin_data()
+    {
+        QTest::addColumn<bool>("sameOrigin");
+        QTest::newRow("same origin keeps it") << true;
+        QTest::newRow("other origin loses it") << false;
+    }
+    void authorizationStaysWithItsOrigin()
+    {
+        QFETCH(bool, sameOrigin);
+        auto first = TestServer::http();
+        auto second = TestServer::http(); // another port is another origin
+        TestServer &target = sameOrigin ? *first : *second;
+        target.serve(QStringLiteral("/target"), Answer::json("{}"));
+        first->serve(QStringLiteral("/start"), Answer::redirect(307, target.url(QStringLiteral("/target")).toEncoded()));
+        auto session = first->makeTransport();
+
+        URLRequest request = makeRequest(first->url(QStringLiteral("/start")));
+        request.setValue(QStringLiteral("Bearer secret"), QStringLiteral("Authorization"));
+        request.setValue(QStringLiteral("kept"), QStringLiteral("X-Other"));
+        const auto outcome = fetch(*session, request);
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+
+        const RecordedRequest arrived = target.lastRequest();
+        QCOMPARE(arrived.path(), QStringLiteral("/target"));
+        QCOMPARE(arrived.header("Authorization").has_value(), sameOrigin);
+        QCOMPARE(arrived.header("X-Other"), QByteArray("kept"));
+    }
+
+    void redirectMethodRules_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("303 turns POST into GET") << 303 << QByteArray("GET") << QByteArray();
+        QTest::newRow("302 turns POST into GET") << 302 << QByteArray("GET") << QByteArray();
+        QTest::newRow("307 keeps POST and body") << 307 << QByteArray("POST") << QByteArray("a=1");
+        QTest::newRow("308 keeps POST and body") << 308 << QByteArray("POST") << QByteArray("a=1");
+    }
+    void redirectMethodRules()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, body);
+        auto server = TestServer::http();
+        server->serve(QStringLiteral("/form"), Answer::redirect(status, "/done"));
+        server->serve(QStringLiteral("/done"), Answer::json("{}"));
+        auto session = server->makeTransport();
+
+        URLRequest request = makeRequest(server->url(QStringLiteral("/form")), QStringLiteral("POST"), "a=1");
+        request.setValue(QStringLiteral("application/x-www-form-urlencoded"), QStringLiteral("Content-Type"));
+        const auto outcome = fetch(*session, request);
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(server->requestCount(), 2);
+        QCOMPARE(server->lastRequest().method, method);
+        QCOMPARE(server->lastRequest().body, body);
+        QCOMPARE(server->lastRequest().header("Content-Type").has_value(), !body.isEmpty());
+    }
+
+    void idleTimeout()
+    {
+        auto server = TestServer::https();
+        server->enqueue(Answer::json("{}").withDelay(5s));
+        auto session = server->makeTransport();
+
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/slow")), QStringLiteral("GET"),
+                                                        std::nullopt, 0.3));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::TimeoutError);
+        QCOMPARE(error->text(),
+                 QStringLiteral("The server sent nothing for 0.3 seconds (127.0.0.1:%1)").arg(server->port()));
+    }
+
+    // Each byte comes well within the idle timeout, so only the overall
+    // deadline (4 x 0.3 s) can end this transfer of a 10-second trickle.
+    void deadlineEndsTrickle()
+    {
+        auto server = TestServer::https();
+        server->enqueue(Answer::text(QByteArray(100, 'x')).withTrickle(1, 100ms));
+        auto session = server->makeTransport();
+
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/trickle")),
+                                                        QStringLiteral("GET"), std::nullopt, 0.3));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::TimeoutError);
+        QCOMPARE(error->text(),
+                 QStringLiteral("The answer did not complete within 1.2 seconds (127.0.0.1:%1)").arg(server->port()));
+    }
+
+    // Longer in all than the idle timeout, but never idle that long.
+    void steadyTrickleWithinDeadlineSucceeds()
+    {
+        auto server = TestServer::http();
+        server->enqueue(Answer::text("12345678").withTrickle(1, 100ms));
+        auto session = server->makeTransport();
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/trickle")),
+                                                        QStringLiteral("GET"), std::nullopt, 0.5));
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.value().data, QByteArray("12345678"));
+    }
+
+    void bodyCap_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("tooLarge");
+        QTest::newRow("declared too large") << Answer::generated(1001) << true;
+        QTest::newRow("chunked too large") << Answer::generated(1001).withFraming(Answer::Framing::chunked) << true;
+        QTest::newRow("until close too large")
+            << Answer::generated(50000).withFraming(Answer::Framing::untilClose) << true;
+        QTest::newRow("declared small, sent large")
+            << Answer::generated(5000).withDeclaredLength(10).withFraming(Answer::Framing::contentLength) << false;
+        QTest::newRow("exactly at the cap") << Answer::generated(1000) << false;
+        QTest::newRow("chunked at the cap") << Answer::generated(1000).withFraming(Answer::Framing::chunked) << false;
+    }
+    void bodyCap()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(bool, tooLarge);
+        auto server = TestServer::https();
+        server->enqueue(answer);
+        URLSessionOptions options;
+        options.maximumBodySize = 1000;
+        auto session = server->makeTransport(options);
+
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/big"))));
+        if (tooLarge) {
+            const auto error = outcome.error<TransportError>();
+            QVERIFY2(error, qPrintable(outcome.errorText()));
+            QCOMPARE(error->text(), QStringLiteral("The answer is too large (more than 1000 bytes)"));
+        } else if (answer.declaredLength) {
+            // Qt reads the declared ten bytes and no more.
+            QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+            QCOMPARE(outcome.value().data, patternBytes(0, *answer.declaredLength));
+        } else {
+            QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+            QCOMPARE(outcome.value().data, patternBytes(0, 1000));
+        }
+    }
+
+    void defaultCapIs16MiB()
+    {
+        auto server = TestServer::http();
+        const qint64 cap = 16 * 1024 * 1024;
+        server->serve(QStringLiteral("/at-cap"), Answer::generated(cap).withFraming(Answer::Framing::chunked));
+        server->serve(QStringLiteral("/over-cap"), Answer::generated(cap + 1).withFraming(Answer::Framing::untilClose));
+        auto session = server->makeTransport();
+        QCOMPARE(session->options().maximumBodySize, cap);
+
+        const auto atCap = fetch(*session, makeRequest(server->url(QStringLiteral("/at-cap"))));
+        QVERIFY2(atCap.succeeded(), qPrintable(atCap.errorText()));
+        QCOMPARE(atCap.value().data.size(), cap);
+        QCOMPARE(atCap.value().data.right(26), patternBytes(cap - 26, 26));
+
+        const auto overCap = fetch(*session, makeRequest(server->url(QStringLiteral("/over-cap"))));
+        const auto error = overCap.error<TransportError>();
+        QVERIFY2(error, qPrintable(overCap.errorText()));
+        QCOMPARE(error->text(), QStringLiteral("The answer is too large (more than 16777216 bytes)"));
+    }
+
+    void truncatedBodyIsAnError_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("closed early") << Answer::text(QByteArray(2000, 'x')).withCloseAfterBodyBytes(700);
+        QTest::newRow("longer Content-Length") << Answer::text("short").withDeclaredLength(50);
+        QTest::newRow("broken chunk size") << Answer::text(QByteArray(100, 'x')).withBrokenChunking();
+        QTest::newRow("chunked, closed before the last chunk")
+            << Answer::text(QByteArray(2000, 'x')).withFraming(Answer::Framing::chunked).withCloseAfterBodyBytes(700);
+        QTest::newRow("error status, closed early")
+            << Answer::text(QByteArray(2000, 'x'), 404).withCloseAfterBodyBytes(700);
+    }
+    void truncatedBodyIsAnError()
+    {
+        QFETCH(Answer, answer);
+        auto server = TestServer::https();
+        server->enqueue(answer);
+        auto session = server->makeTransport();
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/cut"))));
+        const auto error = outcome.error<TransportError>();
+        // Qt reads a chunk-size line that is not a number as the last chunk
+        // and reports the body up to there as whole; nothing above Qt can
+        // see the framing. Kept here so that a Qt that mends it shows up.
+        QEXPECT_FAIL("broken chunk size", "Qt 6.4 takes a chunk size that is not a number for the last chunk",
+                     Abort);
+        QVERIFY2(error, qPrintable(outcome.succeeded() ? "a short body was handed on as whole"
+                                                       : outcome.errorText().toUtf8()));
+        QVERIFY(error->code() != QNetworkReply::NoError);
+    }
+
+    void connectionRefused()
+    {
+        quint16 port = 0;
+        {
+            auto server = TestServer::http();
+            port = server->port();
+        }
+        URLSession session;
+        const auto outcome = fetch(session, makeRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/x").arg(port))));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::ConnectionRefusedError);
+        QCOMPARE(error->text(), QStringLiteral("Connection refused (127.0.0.1:%1)").arg(port));
+    }
+
+    // Qt sends the request again a few times and then gives up: an answer
+    // that is not HTTP never reaches the client as a response.
+    void nonHttpAnswer()
+    {
+        auto server = TestServer::http();
+        server->setHandler([](const RecordedRequest &) { return Answer::rawBytes("SSH-2.0-OpenSSH_9.2\r\n"); });
+        auto session = server->makeTransport();
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::RemoteHostClosedError);
+        QVERIFY(server->requestCount() >= 1);
+    }
+
+    void onlyHttpAndHttps_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("file") << QUrl(QStringLiteral("file:///etc/hostname"));
+        QTest::newRow("data") << QUrl(QStringLiteral("data:text/plain,hello"));
+        QTest::newRow("no host") << QUrl(QStringLiteral("http:///path"));
+        QTest::newRow("empty") << QUrl();
+    }
+    void onlyHttpAndHttps()
+    {
+        QFETCH(QUrl, url);
+        URLSession session;
+        const auto outcome = fetch(session, makeRequest(url));
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::ProtocolUnknownError);
+    }
+
+    // Data that ends up in a header must not be able to add headers of its
+    // own: such a request fails before anything reaches the socket.
+    void refusesHeaderInjection_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("CR LF in value") << "X-Note" << "a\r\nX-Injected: 1" << "GET" << "X-Note";
+        QTest::newRow("LF in value") << "X-Note" << "a\nb" << "GET" << "X-Note";
+        QTest::newRow("CR in value") << "X-Note" << "a\rb" << "GET" << "X-Note";
+        QTest::newRow("NUL in value") << "X-Note" << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << "GET"
+                                      << "X-Note";
+        QTest::newRow("bearer token") << "Authorization" << "Bearer abc\r\nHost: evil.example" << "GET"
+                                      << "Authorization";
+        QTest::newRow("CR LF in name") << "X-A\r\nX-B" << "1" << "GET" << "X-A";
+        QTest::newRow("colon in name") << "X-A: 1" << "1" << "GET" << "X-A";
+        QTest::newRow("method") << "X-Note" << "fine" << "GET / HTTP/1.1\r\nX: 1" << "method";
+    }
+    void refusesHeaderInjection()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        QFETCH(QString, method);
+        QFETCH(QString, named);
+        auto server = TestServer::https();
+        auto session = server->makeTransport();
+        URLRequest request = makeRequest(server->url(QStringLiteral("/x")), method);
+        request.setValue(value, name);
+
+        const auto outcome = fetch(*session, request);
+        const auto error = outcome.error<TransportError>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(error->code(), QNetworkReply::ProtocolInvalidOperationError);
+        QVERIFY2(error->text().contains(named), qPrintable(error->text()));
+        QVERIFY2(error->text().contains(QLatin1String("nothing was sent")), qPrintable(error->text()));
+        // Let any connection that might have been opened arrive.
+        QTest::qWait(100);
+        QCOMPARE(server->connectionCount(), 0);
+        QCOMPARE(server->bytesReceived(), 0);
+    }
+
+    void tabInHeaderValueIsFine()
+    {
+        auto server = TestServer::http();
+        server->enqueue(Answer::json("{}"));
+        auto session = server->makeTransport();
+        URLRequest request = makeRequest(server->url(QStringLiteral("/x")));
+        request.setValue(QStringLiteral("a\tb"), QStringLiteral("X-Note"));
+        const auto outcome = fetch(*session, request);
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(server->lastRequest().header("X-Note"), QByteArray("a\tb"));
+    }
+
+    void completionCases()
+    {
+        URLResponse response;
+        response.statusCode = 200;
+        const TransportError error(QNetworkReply::ContentNotFoundError, QStringLiteral("not found"));
+
+        // Body and response win over an error passed alongside.
+        const TransferResult both = completeDataTask(QByteArray("body"), response, error);
+        QCOMPARE(both.data, QByteArray("body"));
+        QCOMPARE(both.response.statusCode, 200);
+
+        try {
+            completeDataTask(std::nullopt, std::nullopt, error);
+            QFAIL("the error was not thrown");
+        } catch (const TransportError &thrown) {
+            QCOMPARE(thrown.code(), QNetworkReply::ContentNotFoundError);
+            QCOMPARE(thrown.text(), QStringLiteral("not found"));
+        }
+
+        for (const bool withBody : {false, true}) {
+            try {
+                completeDataTask(withBody ? std::optional(QByteArray("x")) : std::nullopt, std::nullopt, std::nullopt);
+                QFAIL("neither response nor error was accepted");
+            } catch (const TransportError &thrown) {
+                QCOMPARE(thrown.code(), QNetworkReply::ProtocolFailure);
+                QVERIFY(thrown.text().contains(QLatin1String("bad server response")));
+            }
+        }
+    }
+
+    void sharedTransportIsOneLongLivedObject()
+    {
+        const auto first = URLSession::shared();
+        const auto second = URLSession::shared();
+        QVERIFY(first);
+        QCOMPARE(first.get(), second.get());
+    }
+
+    void refusesUseFromAnotherThread()
+    {
+        auto server = TestServer::http();
+        auto session = server->makeTransport();
+        const URLRequest request = makeRequest(server->url(QStringLiteral("/x")));
+        QString text;
+        std::thread worker([&] { text = runTask(session->data(request), 5s).errorText(); });
+        worker.join();
+        QVERIFY2(text.contains(QLatin1String("outside the thread")), qPrintable(text));
+        QCOMPARE(server->connectionCount(), 0);
+    }
+
+    void callerManagerIsUsedNotOwned()
+    {
+        auto server = TestServer::http();
+        server->serve(QStringLiteral("/x"), Answer::json("[]"));
+        QNetworkAccessManager manager;
+        for (int round = 0; round < 2; ++round) {
+            // The manager outlives each transport that used it.
+            URLSession session(&manager);
+            const auto outcome = fetch(session, makeRequest(server->url(QStringLiteral("/x"))));
+            QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        }
+        QCOMPARE(server->requestCount(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(URLSessionTest)
+#include "url_session_test.moc"
