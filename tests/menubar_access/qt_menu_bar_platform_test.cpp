@@ -123,61 +123,31 @@ private Q_SLOTS:
         QCOMPARE(output.lines(), (QStringList{QStringLiteral("hash: ") + hashed, QStringLiteral("hash: ") + hashed}));
     }
 
-    void buttonTogglesThePanel()
+    void buttonAndTrayIconToggleThePanel()
     {
         QtMenuBarPlatform platform;
         MenuBarExtraWindow panel;
         panel.resize(160, 100);
-        QList<StateChange> changes;
+        QList<ControlState> states;
         auto observation = platform.observeState(panel.button(), [&](const StateChange &change) {
-            changes << change;
+            states << change.newValue.value();
         });
-        QCOMPARE(changes.size(), 1);
-        QCOMPARE(changes.last().newValue, ControlState::off);
+        QCOMPARE(states, QList<ControlState>{ControlState::off});
 
         platform.performClick(panel.button());
         QVERIFY(panel.isVisible());
         QCOMPARE(platform.state(panel.button()), ControlState::on);
-        QCOMPARE(changes.last().newValue, ControlState::on);
-
-        platform.performClick(panel.button());
+        // Only a plain click on the tray icon counts as one.
+        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Context);
+        QVERIFY(panel.isVisible());
+        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(!panel.isVisible());
-        QCOMPARE(platform.state(panel.button()), ControlState::off);
-        QCOMPARE(changes.size(), 3);
+        QCOMPARE(states, (QList<ControlState>{ControlState::off, ControlState::on, ControlState::off}));
 
         observation->invalidate();
         platform.performClick(panel.button());
-        QCOMPARE(changes.size(), 3);
         QVERIFY(panel.isVisible());
-
-        platform.setHighlighted(panel.button(), true);
-        QVERIFY(panel.button()->isHighlighted());
-    }
-
-    void trayClickTogglesThePanel()
-    {
-        MenuBarExtraWindow panel;
-        panel.resize(160, 100);
-        QSignalSpy clicked(panel.button(), &StatusBarButton::clicked);
-        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Context);
-        QVERIFY(!panel.isVisible());
-        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(panel.isVisible());
-        QCOMPARE(panel.button()->state(), ControlState::on);
-        Q_EMIT panel.statusItem()->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!panel.isVisible());
-        QCOMPARE(clicked.count(), 2);
-    }
-
-    void panelOpensOnTheScreen()
-    {
-        MenuBarExtraWindow panel;
-        panel.resize(160, 100);
-        panel.togglePanel();
-        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY2(available.contains(panel.frameGeometry()),
-                 qPrintable(QStringLiteral("%1,%2").arg(panel.x()).arg(panel.y())));
-        QCOMPARE(panel.size(), QSize(160, 100));
+        QCOMPARE(states.size(), 3);
     }
 
     void pressOutsideAPanelIsAnOutsideClick()
@@ -248,17 +218,6 @@ private Q_SLOTS:
         other.click();
         QCOMPARE(outsideClicks, 1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void queuedBlocksRunLaterInOrder()
-    {
-        QtMenuBarPlatform platform;
-        QStringList ran;
-        platform.post([&] { ran << QStringLiteral("first"); });
-        platform.post([&] { ran << QStringLiteral("second"); });
-        QVERIFY(ran.isEmpty());
-        QCoreApplication::processEvents();
-        QCOMPARE(ran, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
     }
 
     void accessKeepsPanelAndBindingInStep()
