@@ -2,87 +2,24 @@
 #include "price/domain_error.h"
 
 #include "tests/support/await_task.h"
-#include "tests/support/price_day.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/scripted_provider.h"
 
 #include <QCoro/QCoroTimer>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <cmath>
-#include <iostream>
-#include <sstream>
 
 using namespace std::chrono_literals;
 using namespace tarimo::price;
 using tarimo::test::awaitTask;
+using tarimo::test_support::CapturedOutput;
+using tarimo::test_support::hourNumberDays;
+using tarimo::test_support::ScriptedProvider;
 using State = ContentViewModel::State;
 
 namespace {
-
-std::vector<SpotPriceModel> decodeDay(const QByteArray &json)
-{
-    tarimo::api_client::JsonDecoder decoder;
-    decoder.dateDecodingStrategy = tarimo::api_client::DateDecodingStrategy::iso8601;
-    return decoder.decode<std::vector<SpotPriceModel>>(json);
-}
-
-// A provider whose answers the test chooses: a day per call, after a delay.
-class ScriptedProvider : public RequestProvider
-{
-public:
-    struct Call
-    {
-        QDateTime date;
-        Zone zone;
-    };
-    using Answer = std::function<std::optional<std::vector<SpotPriceModel>>(const QDateTime &, Zone)>;
-
-    explicit ScriptedProvider(Answer answer)
-        : answer(std::move(answer))
-    {}
-
-    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override
-    {
-        calls.push_back({date, zone});
-        const auto wait = delays.empty() ? delay : delays.takeFirst();
-        if (wait > 0ms)
-            co_await QCoro::sleepFor(wait);
-        co_return answer(date, zone);
-    }
-
-    Answer answer;
-    std::chrono::milliseconds delay{0};
-    QList<std::chrono::milliseconds> delays;
-    std::vector<Call> calls;
-};
-
-// Hour h of any day costs h kronor (plus a tenth per quarter for quarter hours).
-ScriptedProvider::Answer hourNumberDays(int minutesPerRecord)
-{
-    return [minutesPerRecord](const QDateTime &date, Zone) {
-        return std::optional(decodeDay(tarimo::test::serviceDay(date.toLocalTime().date(), minutesPerRecord,
-                                                                 tarimo::test::hourNumberPrice)));
-    };
-}
-
-// Collects what is written to standard output while it lives.
-class CapturedOutput
-{
-public:
-    CapturedOutput()
-        : m_previous(std::cout.rdbuf(m_buffer.rdbuf()))
-    {}
-    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-
-    QStringList lines() const
-    {
-        return QString::fromStdString(m_buffer.str()).split(u'\n', Qt::SkipEmptyParts);
-    }
-
-private:
-    std::stringstream m_buffer;
-    std::streambuf *m_previous;
-};
 
 QList<qint64> codes(const DigitModel &d)
 {

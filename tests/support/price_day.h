@@ -10,7 +10,7 @@
 
 #include <functional>
 
-namespace tarimo::test {
+namespace tarimo::test_support {
 
 // Local time with its UTC offset: "2025-10-26T02:00:00+01:00".
 inline QString serviceTime(const QDateTime &instant)
@@ -54,4 +54,4 @@ inline double hourNumberPrice(int, const QDateTime &localStart)
     return localStart.time().hour() + (localStart.time().minute() / 15) * 0.1;
 }
 
-} // namespace tarimo::test
+} // namespace tarimo::test_support

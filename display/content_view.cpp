@@ -1,0 +1,240 @@
+#include "display/content_view.h"
+
+#include "digit/digit.h"
+#include "display/equalizer.h"
+#include "display/glass_overlay.h"
+#include "price/content_view_model.h"
+#include "view_helpers/color.h"
+#include "view_helpers/shadow.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShowEvent>
+
+namespace tarimo::display {
+
+using price::Zone;
+using view_helpers::colorFromHex;
+using view_helpers::Shadow;
+
+const QColor ContentView::backdropColor(0x3a, 0x3d, 0x42);
+
+namespace {
+
+QColor withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(float(opacity));
+    return color;
+}
+
+Shadow textGlow()
+{
+    return Shadow::glow(colorFromHex(u"dddddd"), 0.7, 5);
+}
+
+} // namespace
+
+ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
+    : QWidget(parent)
+    , m_viewModel(viewModel)
+{
+    setFixedSize(panelSize);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoSystemBackground);
+
+    const qreal thickness = panelSize.width() * 0.02;
+    for (auto &digit : m_digits) {
+        digit = new digit::Digit(thickness, m_distance, price::DigitModel::blankDigit,
+                                 withOpacity(Qt::black, 0.052), withOpacity(colorFromHex(u"ff0000"), 0.95), true,
+                                 this);
+    }
+    m_equalizer = new Equalizer(viewModel, 0, cellCount, this);
+    m_glass = new GlassOverlay(this);
+    m_glass->setGeometry(rect());
+    m_glass->raise();
+
+    if (viewModel) {
+        connect(viewModel, &price::ContentViewModel::spotPriceChanged, this, &ContentView::showDigits);
+        // The date line, the zones and the chart follow every other change.
+        for (auto signal : {&price::ContentViewModel::stateChanged, &price::ContentViewModel::responseChanged}) {
+            connect(viewModel, signal, this, [this] {
+                update();
+                m_equalizer->update();
+            });
+        }
+    }
+    relayout();
+    showDigits();
+}
+
+void ContentView::setDistance(qreal distance)
+{
+    m_distance = distance;
+    for (auto *digit : m_digits)
+        digit->setDistance(distance);
+}
+
+void ContentView::setFontSize(double fontSize)
+{
+    m_fontSize = fontSize;
+    relayout();
+    update();
+}
+
+QFont ContentView::textFont(bool bold) const
+{
+    QFont font = this->font();
+    font.setPixelSize(qRound(m_fontSize));
+    font.setBold(bold);
+    return font;
+}
+
+QString ContentView::headerTitle() const
+{
+    return tr("Spot price").toUpper();
+}
+
+QString ContentView::headerDate() const
+{
+    return m_viewModel ? m_viewModel->dateText().toUpper() : QString();
+}
+
+QString ContentView::unitText() const
+{
+    return tr("öre / kwh");
+}
+
+void ContentView::relayout()
+{
+    const QFontMetricsF regular(textFont(false));
+    const QFontMetricsF bold(textFont(true));
+    const qreal width = panelSize.width() - 2 * padding;
+    Layout layout;
+
+    qreal y = padding;
+    layout.header = QRectF(padding, y, width, regular.height());
+    y = layout.header.bottom() + blockSpacing;
+
+    // The unit takes its natural width; the five digits share the rest.
+    const qreal unitWidth = regular.horizontalAdvance(unitText());
+    const qreal digitWidth = (width - unitWidth - 5 * digitSpacing) / 5;
+    for (int i = 0; i < 5; ++i)
+        layout.digits[std::size_t(i)] = QRectF(padding + i * (digitWidth + digitSpacing), y, digitWidth, digitRowHeight);
+    layout.unit = QRectF(layout.digits[4].right() + digitSpacing, y + digitRowHeight - regular.height(), unitWidth,
+                         regular.height());
+    y += digitRowHeight + blockSpacing;
+
+    // The zone labels pack to the left.
+    qreal x = padding;
+    for (Zone zone : price::allZones) {
+        const qreal labelWidth = bold.horizontalAdvance(price::rawValue(zone));
+        layout.zones[std::size_t(zone)] = QRectF(x, y, labelWidth, bold.height());
+        x += labelWidth + stackSpacing;
+    }
+    y += bold.height() + blockSpacing;
+
+    layout.equalizer = QRectF(padding, y, width, m_equalizer->sizeHint().height());
+    layout.contentHeight = layout.equalizer.bottom() + padding;
+    m_layout = layout;
+
+    for (std::size_t i = 0; i < m_digits.size(); ++i)
+        m_digits[i]->setGeometry(layout.digits[i].toRect());
+    m_equalizer->setGeometry(layout.equalizer.toRect());
+    m_glass->setContentHeight(layout.contentHeight);
+}
+
+void ContentView::showDigits()
+{
+    if (!m_viewModel)
+        return;
+    const auto &price = m_viewModel->spotPrice();
+    const std::array<qint64, 5> codes{price.digitOne, price.digitTwo, price.digitThree, price.digitFour,
+                                      price.digitFive};
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        // Codes outside the digit's table show blank.
+        const qint64 code = codes[i];
+        m_digits[i]->setValue(code >= 0 && code <= price::DigitModel::blankDigit ? int(code)
+                                                                                 : int(price::DigitModel::blankDigit));
+    }
+    // A new price comes with a new zone or hour: the texts follow.
+    update();
+    m_equalizer->update();
+}
+
+std::optional<Zone> ContentView::zoneAt(QPointF position) const
+{
+    for (Zone zone : price::allZones) {
+        if (m_layout.zones[std::size_t(zone)].contains(position))
+            return zone;
+    }
+    return std::nullopt;
+}
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Each time the panel comes on screen it loads; a window restored by the
+    // desktop is not a new showing.
+    if (!event->spontaneous() && m_viewModel)
+        m_viewModel->loadPrices();
+}
+
+void ContentView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+
+    const QColor light = colorFromHex(u"dddddd");
+    const QFont regular = textFont(false);
+    view_helpers::drawTextWithShadow(painter, m_layout.header, Qt::AlignLeft | Qt::AlignVCenter, headerTitle(),
+                                     regular, light, textGlow());
+    view_helpers::drawTextWithShadow(painter, m_layout.header, Qt::AlignRight | Qt::AlignVCenter, headerDate(),
+                                     regular, light, textGlow());
+    view_helpers::drawTextWithShadow(painter, m_layout.unit, Qt::AlignLeft | Qt::AlignBottom, unitText(), regular,
+                                     light, std::nullopt);
+
+    const QFont bold = textFont(true);
+    const Zone selected = m_viewModel ? m_viewModel->selectedZone() : Zone::se3;
+    for (Zone zone : price::allZones) {
+        const bool isSelected = zone == selected;
+        view_helpers::drawTextWithShadow(painter, m_layout.zones[std::size_t(zone)], Qt::AlignLeft | Qt::AlignVCenter,
+                                         price::rawValue(zone), bold,
+                                         isSelected ? light : withOpacity(colorFromHex(u"000000"), 0.722),
+                                         isSelected ? std::optional(textGlow()) : std::nullopt);
+    }
+}
+
+void ContentView::mousePressEvent(QMouseEvent *event)
+{
+    m_pressedZone = event->button() == Qt::LeftButton ? zoneAt(event->position()) : std::nullopt;
+    if (m_pressedZone) {
+        event->accept();
+        return;
+    }
+    // Anywhere else the press belongs to the window (it moves it).
+    event->ignore();
+}
+
+void ContentView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const auto pressed = std::exchange(m_pressedZone, std::nullopt);
+    if (pressed && event->button() == Qt::LeftButton && zoneAt(event->position()) == pressed && m_viewModel) {
+        m_viewModel->perform(price::ViewModelAction::selectZone(*pressed));
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void ContentView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (zoneAt(event->position()))
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+    event->ignore();
+}
+
+} // namespace tarimo::display

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "price/zone.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+namespace tarimo::price {
+class ContentViewModel;
+}
+namespace tarimo::digit {
+class Digit;
+}
+
+namespace tarimo::display {
+
+class Equalizer;
+class GlassOverlay;
+
+// The price panel, 400 × 360: a header with the date and hour, the price in
+// öre per kWh as five segment digits, the four zones, the day's hours as a
+// bar chart, all behind glass. It reads everything from the view model and
+// redraws when the view model says something changed. It draws no
+// background: whatever is behind it shows through.
+class ContentView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr QSize panelSize{400, 360};
+    static constexpr qreal padding = 16;
+    static constexpr qreal blockSpacing = 10;
+    static constexpr qreal digitRowHeight = 80;
+    static constexpr qreal digitSpacing = 10;
+    static constexpr qreal stackSpacing = 8;
+    static constexpr int cellCount = 38;
+
+    // The backdrop the panel is made for: dark enough that its light texts
+    // and red digits read as a lit display.
+    static const QColor backdropColor;
+
+    explicit ContentView(price::ContentViewModel *viewModel, QWidget *parent = nullptr);
+
+    // Passed to every digit: the gap between segment tips.
+    qreal distance() const { return m_distance; }
+    void setDistance(qreal distance);
+    // The base text size of the panel.
+    double fontSize() const { return m_fontSize; }
+    void setFontSize(double fontSize);
+
+    // Where things are, in the panel's coordinates.
+    struct Layout
+    {
+        QRectF header;
+        std::array<QRectF, 5> digits;
+        QRectF unit;
+        std::array<QRectF, 4> zones;
+        QRectF equalizer;
+        qreal contentHeight = 0;
+    };
+    const Layout &panelLayout() const { return m_layout; }
+
+    std::array<digit::Digit *, 5> digits() const { return m_digits; }
+    Equalizer *equalizer() const { return m_equalizer; }
+    std::optional<price::Zone> zoneAt(QPointF position) const;
+
+    // The texts as shown.
+    QString headerTitle() const;
+    QString headerDate() const;
+    QString unitText() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QFont textFont(bool bold) const;
+    void relayout();
+    void showDigits();
+
+    QPointer<price::ContentViewModel> m_viewModel;
+    qreal m_distance = 0;
+    double m_fontSize = 12;
+    Layout m_layout;
+    std::array<digit::Digit *, 5> m_digits{};
+    Equalizer *m_equalizer = nullptr;
+    GlassOverlay *m_glass = nullptr;
+    std::optional<price::Zone> m_pressedZone;
+};
+
+} // namespace tarimo::display

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+namespace tarimo::price {
+class ContentViewModel;
+}
+namespace tarimo::view_helpers {
+class OverhangEffect;
+}
+
+namespace tarimo::display {
+
+// The day's 24 hours as a level meter: one column of cells per hour, lit from
+// the bottom in proportion to the hour's price within the day, with the hour
+// under it. The label of the clock's hour is bright. Hovering a column shows
+// the hour's price.
+class Equalizer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int hourCount = 24;
+    static constexpr qreal spacing = 2;
+    static constexpr qreal cellHeight = 2;
+    static constexpr qreal labelPixelSize = 8;
+    static constexpr qreal glowRadius = 10;
+
+    // One cell per element of the half-open range [firstCell, endCell).
+    Equalizer(price::ContentViewModel *viewModel, int firstCell, int endCell, QWidget *parent = nullptr);
+
+    int cellCount() const { return m_endCell - m_firstCell; }
+
+    // Where things are, in widget coordinates.
+    QRectF columnRect(int hour) const;
+    QRectF cellRect(int hour, int cell) const;
+    QRectF labelRect(int hour) const;
+    int hourAt(QPointF position) const;
+
+    // Whether cell `cell` (firstCell … endCell − 1, top to bottom) of `hour`
+    // is lit by the loaded prices.
+    bool isLit(int hour, int cell) const;
+    // The hour whose label is highlighted: the clock's, read at each redraw.
+    int currentHour() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Draws the chart in widget coordinates; lit cells glow past the edges.
+    void paint(QPainter &painter);
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct CacheKey
+    {
+        std::vector<int> litCells; // per hour
+        int currentHour = -1;
+        QSize size;
+        qreal ratio = 0;
+        friend bool operator==(const CacheKey &, const CacheKey &) = default;
+    };
+
+    static QFont labelFont(const QFont &base, bool bold);
+    qreal labelHeight() const;
+    int litCellCount(int hour) const;
+    QImage render(const CacheKey &key) const;
+
+    QPointer<price::ContentViewModel> m_viewModel;
+    int m_firstCell;
+    int m_endCell;
+    view_helpers::OverhangEffect *m_effect = nullptr;
+    std::optional<CacheKey> m_cacheKey;
+    QImage m_cache;
+};
+
+} // namespace tarimo::display
