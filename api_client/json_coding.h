@@ -171,7 +171,35 @@ template<class T>
 struct IsOptional<std::optional<T>> : std::true_type
 {};
 
-class DecodingContext
+// What decoding and encoding share: where in the document they are.
+class CodingContext
+{
+public:
+    const CodingPath &path() const { return m_path; }
+
+protected:
+    CodingPath m_path;
+    friend class CodingPathScope;
+};
+
+// Pushes one path element for the lifetime of the scope.
+class CodingPathScope
+{
+public:
+    CodingPathScope(CodingContext &context, CodingPathElement element)
+        : m_path(context.m_path)
+    {
+        m_path.push_back(std::move(element));
+    }
+    ~CodingPathScope() { m_path.pop_back(); }
+    CodingPathScope(const CodingPathScope &) = delete;
+    CodingPathScope &operator=(const CodingPathScope &) = delete;
+
+private:
+    CodingPath &m_path;
+};
+
+class DecodingContext : public CodingContext
 {
 public:
     explicit DecodingContext(DecodingOptions options)
@@ -179,7 +207,6 @@ public:
     {}
 
     const DecodingOptions &options() const { return m_options; }
-    const CodingPath &path() const { return m_path; }
 
     template<JsonDecodable T>
     T decode(const Json &json)
@@ -215,29 +242,13 @@ public:
     [[noreturn]] void fail(DecodingError::Kind kind, const QString &detail) const;
     [[noreturn]] void typeMismatch(const char *expected, const Json &found) const;
 
-    // Pushes one path element for the lifetime of the scope.
-    class PathScope
-    {
-    public:
-        PathScope(DecodingContext &context, CodingPathElement element)
-            : m_context(context)
-        {
-            m_context.m_path.push_back(std::move(element));
-        }
-        ~PathScope() { m_context.m_path.pop_back(); }
-        PathScope(const PathScope &) = delete;
-        PathScope &operator=(const PathScope &) = delete;
-
-    private:
-        DecodingContext &m_context;
-    };
+    using PathScope = CodingPathScope;
 
 private:
     DecodingOptions m_options;
-    CodingPath m_path;
 };
 
-class EncodingContext
+class EncodingContext : public CodingContext
 {
 public:
     explicit EncodingContext(EncodingOptions options)
@@ -245,7 +256,6 @@ public:
     {}
 
     const EncodingOptions &options() const { return m_options; }
-    const CodingPath &path() const { return m_path; }
 
     template<JsonEncodable T>
     Json encode(const T &value)
@@ -274,25 +284,10 @@ public:
 
     [[noreturn]] void fail(const QString &detail) const;
 
-    class PathScope
-    {
-    public:
-        PathScope(EncodingContext &context, CodingPathElement element)
-            : m_context(context)
-        {
-            m_context.m_path.push_back(std::move(element));
-        }
-        ~PathScope() { m_context.m_path.pop_back(); }
-        PathScope(const PathScope &) = delete;
-        PathScope &operator=(const PathScope &) = delete;
-
-    private:
-        EncodingContext &m_context;
-    };
+    using PathScope = CodingPathScope;
 
 private:
     EncodingOptions m_options;
-    CodingPath m_path;
 };
 
 class JsonDecoder
