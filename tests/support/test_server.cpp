@@ -551,6 +551,9 @@ void TestServer::incomingConnection(qintptr socketDescriptor)
             return;
         }
     }
+    // Like a production server: the head is written apart from the body,
+    // and Nagle would hold it back for a delayed acknowledgement.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     new ServerConnection(this, socket);
 }
 
