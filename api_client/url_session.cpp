@@ -371,8 +371,15 @@ QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequ
     if (response && verb != "HEAD" && *status >= 200 && *status != 204 && *status != 304
         && !response->value("Content-Encoding")) {
         if (const auto declared = response->value("Content-Length")) {
+            // Repeated fields arrive joined by commas; they must agree.
+            const QList<QByteArray> lengths = declared->split(',');
             bool ok = false;
-            const qint64 length = declared->trimmed().toLongLong(&ok);
+            const qint64 length = lengths.first().trimmed().toLongLong(&ok);
+            for (const QByteArray &other : lengths) {
+                if (other.trimmed() != lengths.first().trimmed())
+                    throw TransportError(QNetworkReply::ProtocolFailure,
+                                         QStringLiteral("The answer declares conflicting lengths (%1)").arg(endpoint));
+            }
             if (ok && length != body.size())
                 throw TransportError(QNetworkReply::RemoteHostClosedError,
                                      QStringLiteral("The answer was cut short: %1 of %2 bytes arrived (%3)")

@@ -74,13 +74,6 @@ private Q_SLOTS:
         QCOMPARE(output.bytes(), QByteArray("Client:  \n"));
     }
 
-    void itemsHaveNoSeparator()
-    {
-        CapturedOutput output;
-        ClientLogger().write({"a", 1}, ClientLogger::LogLevel::error);
-        QCOMPARE(output.bytes(), QByteArray("Client: \xE2\x9D\x8C a1\n"));
-    }
-
     void itemTextForms_data()
     {
         QTest::addColumn<QString>("text");
