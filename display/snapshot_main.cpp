@@ -33,7 +33,7 @@ public:
 
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime, price::Zone) override
     {
-        co_return m_day;
+        co_return std::vector<price::SpotPriceModel>(m_day); // a copy: co_return of a member would move it
     }
 
 private:

@@ -1,0 +1,57 @@
+#include "price/request.h"
+
+#include "api_client/request.h"
+#include "api_client/response.h"
+#include "api_client/url_session.h"
+#include "price/console.h"
+
+namespace tarimo::price {
+
+const QUrl &Request::baseURL()
+{
+    // Made once, on first use; the initialisation of a function's static is
+    // thread-safe.
+    static const QUrl url(QStringLiteral("https://www.elprisetjustnu.se"));
+    return url;
+}
+
+Request::Request()
+    : Request(baseURL(), api_client::URLSession::shared())
+{}
+
+Request::Request(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession)
+    : m_baseURL(std::move(baseURL))
+    , m_urlSession(std::move(urlSession))
+{}
+
+QString Request::path(const QDateTime &date, Zone zone)
+{
+    // The user's calendar day: late in the evening is still today here even
+    // where it is tomorrow in UTC.
+    const QString day = date.toLocalTime().date().toString(QStringLiteral("yyyy/MM-dd"));
+    return QStringLiteral("/api/v1/prices/%1_%2.json").arg(day, rawValue(zone));
+}
+
+api_client::Client::Configuration Request::configuration() const
+{
+    return {m_baseURL,
+            nullptr,
+            m_urlSession,
+            api_client::KeyDecodingStrategy::useDefaultKeys,
+            api_client::DateDecodingStrategy::iso8601,
+            api_client::NonConformingFloatStrategy::convertingToString(
+                QStringLiteral("+Infinity"), QStringLiteral("-Infinity"), QStringLiteral("NaN")),
+            std::nullopt};
+}
+
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::fetch(QDateTime date, Zone zone)
+{
+    const QString dayPath = path(date, zone);
+    printLine(QStringLiteral("🍀 %1").arg(caseName(zone)));
+    const api_client::Client client(configuration());
+    const auto request = co_await client.makeGetRequest(dayPath, std::nullopt);
+    auto response = co_await request.dispatch<std::vector<SpotPriceModel>>();
+    co_return std::move(response.model);
+}
+
+} // namespace tarimo::price

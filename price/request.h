@@ -1,0 +1,46 @@
+#pragma once
+
+#include "api_client/client.h"
+#include "price/request_provider.h"
+
+#include <QUrl>
+
+#include <memory>
+
+namespace tarimo::api_client {
+class URLSessionProvider;
+}
+
+namespace tarimo::price {
+
+// The live price source: the day's prices of one zone from the spot-price
+// service, one GET request per fetch.
+class Request : public RequestProvider
+{
+public:
+    using Zone = price::Zone;
+    using SpotPriceModel = price::SpotPriceModel;
+
+    // The service's origin, "https://www.elprisetjustnu.se".
+    static const QUrl &baseURL();
+
+    // The service, through the process's shared transport.
+    Request();
+    // Another origin or transport (tests point it at a loopback server).
+    Request(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession);
+
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
+
+    // "/api/v1/prices/2024/01-05_SE3.json": the file of the local calendar
+    // day of `date`.
+    static QString path(const QDateTime &date, Zone zone);
+    // How the client is set up for the service: keys as the service writes
+    // them, ISO 8601 times, and its texts for non-finite numbers.
+    api_client::Client::Configuration configuration() const;
+
+private:
+    QUrl m_baseURL;
+    std::shared_ptr<api_client::URLSessionProvider> m_urlSession;
+};
+
+} // namespace tarimo::price
