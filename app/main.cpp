@@ -1,12 +1,10 @@
-#include <QApplication>
-#include <QLabel>
+#include "app/ampello_app.h"
 
-// Placeholder until the price window exists.
+#include <QApplication>
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Tarimo is being built: the price window comes soon."));
-    label.setMargin(24);
-    label.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    tarimo::app::AmpelloApp tarimo;
+    return application.exec();
 }

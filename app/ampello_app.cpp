@@ -1,0 +1,74 @@
+#include "app/ampello_app.h"
+
+#include "app/about_view.h"
+#include "app/main_window.h"
+#include "app/named_image.h"
+#include "price/request.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+namespace tarimo::app {
+
+AmpelloApp::AmpelloApp()
+    : AmpelloApp(std::make_shared<price::Request>())
+{}
+
+AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::ContentViewModel::Clock clock)
+{
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tarimo"));
+    QGuiApplication::setWindowIcon(namedIcon(QStringLiteral("logopixel")));
+
+    m_viewModel = new price::ContentViewModel(std::move(provider), std::move(clock), this);
+
+    // The whole application menu: About and Quit. On macOS the roles put
+    // them into the application menu; elsewhere it opens from a right-click.
+    m_menu = std::make_unique<QMenu>();
+    m_aboutAction = m_menu->addAction(tr("About Tarimo"));
+    m_aboutAction->setMenuRole(QAction::AboutRole);
+    connect(m_aboutAction, &QAction::triggered, this, &AmpelloApp::openAbout);
+    m_quitAction = m_menu->addAction(tr("Quit"));
+    m_quitAction->setMenuRole(QAction::QuitRole);
+    m_quitAction->setShortcut(QKeySequence::Quit);
+    m_quitAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    m_mainWindow = std::make_unique<MainWindow>(m_viewModel);
+    m_mainWindow->addAction(m_quitAction);
+    m_mainWindow->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_mainWindow.get(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) { m_menu->popup(m_mainWindow->mapToGlobal(position)); });
+    m_mainWindow->show();
+}
+
+AmpelloApp::~AmpelloApp()
+{
+    delete m_aboutView;
+}
+
+AboutView *AmpelloApp::aboutView() const
+{
+    return m_aboutView;
+}
+
+void AmpelloApp::openAbout()
+{
+    if (!m_aboutView) {
+        m_aboutView = new AboutView();
+        m_aboutView->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        m_aboutView->setWindowTitle(tr("About Tarimo"));
+        m_aboutView->setAttribute(Qt::WA_QuitOnClose, false);
+        m_aboutView->addAction(m_quitAction);
+        m_aboutView->setAutoFillBackground(true);
+        m_aboutView->setPalette(MainWindow::displayPalette());
+        // Over the middle of the price window, where the eye already is.
+        const QRect main = m_mainWindow->frameGeometry();
+        m_aboutView->move(main.center() - QPoint(m_aboutView->width() / 2, m_aboutView->height() / 2));
+    }
+    m_aboutView->show();
+    m_aboutView->raise();
+    m_aboutView->activateWindow();
+}
+
+} // namespace tarimo::app

@@ -1,0 +1,44 @@
+#include "app/main_window.h"
+
+#include "app/named_image.h"
+#include "display/content_view.h"
+
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace tarimo::app {
+
+QPalette MainWindow::displayPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, display::ContentView::backdropColor);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, QColor(0xdd, 0xdd, 0xdd));
+    return palette;
+}
+
+MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setWindowTitle(QStringLiteral("Tarimo"));
+    setWindowIcon(namedIcon(QStringLiteral("logopixel")));
+    // The panel draws no background: this colour is what shows behind it.
+    setAutoFillBackground(true);
+    setPalette(displayPalette());
+
+    m_contentView = new display::ContentView(viewModel, this);
+    m_contentView->move(0, 0);
+    setFixedSize(m_contentView->size());
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && windowHandle()) {
+        windowHandle()->startSystemMove();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+} // namespace tarimo::app

@@ -1,0 +1,174 @@
+#include "app/about_view.h"
+#include "app/ampello_app.h"
+#include "app/main_window.h"
+#include "display/content_view.h"
+#include "price/request.h"
+
+#include "tests/support/captured_output.h"
+#include "tests/support/price_day.h"
+#include "tests/support/test_server.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tarimo;
+using app::AboutView;
+using app::AmpelloApp;
+using test_support::CapturedOutput;
+using test_support::TestServer;
+
+namespace {
+
+QList<QWidget *> visibleWindows()
+{
+    QList<QWidget *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->isWindow() && !qobject_cast<QMenu *>(widget))
+            windows.append(widget);
+    }
+    return windows;
+}
+
+QStringList labelTexts(const QWidget &widget)
+{
+    QStringList texts;
+    for (const QLabel *label : widget.findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            texts.append(label->text());
+    }
+    return texts;
+}
+
+} // namespace
+
+class AppShellTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestServer> m_server;
+    std::unique_ptr<CapturedOutput> m_output;
+    std::unique_ptr<AmpelloApp> m_app;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = TestServer::https();
+        m_server->serveJson(QStringLiteral("/api/v1/prices/2025/11-12_SE3.json"),
+                            test_support::serviceDay(QDate(2025, 11, 12), 15, test_support::hourNumberPrice));
+        m_output = std::make_unique<CapturedOutput>();
+        // The program's own constructor, with the service's address and
+        // trust (and the clock) put in.
+        const QDateTime now(QDate(2025, 11, 12), QTime(14, 20));
+        m_app = std::make_unique<AmpelloApp>(
+            std::make_shared<price::Request>(m_server->baseUrl(), m_server->makeTransport()),
+            [now] { return now; });
+    }
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_output.reset();
+        m_server.reset();
+    }
+
+    void oneFixedWindowShowsTheHour()
+    {
+        QCOMPARE(visibleWindows(), QList<QWidget *>{m_app->mainWindow()});
+        auto *window = m_app->mainWindow();
+        QCOMPARE(window->size(), QSize(400, 360));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tarimo"));
+
+        // Showing the panel loaded the day from the service.
+        QTRY_COMPARE(m_app->viewModel()->state(), price::ContentViewModel::State::loaded);
+        const auto &digits = m_app->viewModel()->spotPrice();
+        QCOMPARE((QList<qint64>{digits.digitOne, digits.digitTwo, digits.digitThree, digits.digitFour, digits.digitFive}),
+                 (QList<qint64>{12, 1, 4, 1, 5}));
+        QCOMPARE(m_server->requestCount(), 1);
+        QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone::se3);
+    }
+
+    void menuHoldsAboutAndQuitOnly()
+    {
+        const QList<QAction *> actions = m_app->applicationMenu()->actions();
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions[0]->text(), QStringLiteral("About Tarimo"));
+        QCOMPARE(actions[0]->menuRole(), QAction::AboutRole);
+        QCOMPARE(actions[1]->menuRole(), QAction::QuitRole);
+        QCOMPARE(actions[1]->shortcut(), QKeySequence(QKeySequence::Quit));
+        QVERIFY(m_app->mainWindow()->actions().contains(actions[1]));
+    }
+
+    void rightClickOpensTheMenu()
+    {
+        auto *panel = m_app->mainWindow()->contentView();
+        const QPoint inside(200, 200);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, inside, panel->mapToGlobal(inside));
+        QApplication::sendEvent(panel, &event);
+        QTRY_VERIFY(m_app->applicationMenu()->isVisible());
+        m_app->applicationMenu()->hide();
+    }
+
+    void aboutOpensOneWindow()
+    {
+        auto *window = m_app->mainWindow();
+        const QRect before = window->geometry();
+        m_app->aboutAction()->trigger();
+        AboutView *about = m_app->aboutView();
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->size(), QSize(300, 300));
+        QCOMPARE(about->minimumSize(), about->maximumSize());
+
+        m_app->aboutAction()->trigger();
+        QCOMPARE(m_app->aboutView(), about);
+        QCOMPARE(visibleWindows().size(), 2);
+        QCOMPARE(window->geometry(), before);
+        QVERIFY(window->isVisible());
+
+        // Escape closes it; About opens it again.
+        QTest::keyClick(about, Qt::Key_Escape);
+        QVERIFY(!about->isVisible());
+        QCOMPARE(visibleWindows(), QList<QWidget *>{window});
+        m_app->aboutAction()->trigger();
+        QVERIFY(m_app->aboutView()->isVisible());
+    }
+
+    void aboutCreditsTheService()
+    {
+        QList<QUrl> opened;
+        AboutView about([&](const QUrl &url) { opened.append(url); });
+        const QStringList texts = labelTexts(about);
+        QVERIFY(texts.contains(QStringLiteral("Tarimo")));
+        QVERIFY(texts.contains(QStringLiteral("Data provided by:")));
+        const QString createdBy = texts.filter(QStringLiteral("created by")).value(0);
+        QCOMPARE(createdBy, createdBy.toLower());
+        QVERIFY(createdBy.startsWith(QStringLiteral("created by ")));
+
+        QPushButton *badge = about.serviceButton();
+        QCOMPARE(badge->height(), 32);
+        QVERIFY(badge->width() > 32);
+        QTest::mouseClick(badge, Qt::LeftButton);
+        QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.elprisetjustnu.se"))});
+    }
+
+    void zoneClickInTheWindowSelects()
+    {
+        QTRY_COMPARE(m_app->viewModel()->state(), price::ContentViewModel::State::loaded);
+        m_server->serveJson(QStringLiteral("/api/v1/prices/2025/11-12_SE1.json"), "[]");
+        auto *panel = m_app->mainWindow()->contentView();
+        const QPoint se1 = panel->panelLayout().zones[0].center().toPoint();
+        QTest::mouseClick(panel, Qt::LeftButton, {}, se1);
+        QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone::se1);
+        QVERIFY(m_server->waitForRequests(2));
+        QCOMPARE(m_server->lastRequest().path(), QStringLiteral("/api/v1/prices/2025/11-12_SE1.json"));
+    }
+};
+
+QTEST_MAIN(AppShellTest)
+#include "app_shell_test.moc"
