@@ -1,6 +1,8 @@
 #include "api_client/client_logger.h"
 #include "api_client/credentials.h"
 
+#include "tests/support/captured_output.h"
+
 #include <QTest>
 
 #include <iostream>
@@ -8,23 +10,9 @@
 #include <stdexcept>
 
 using namespace tarimo::api_client;
+using tarimo::test_support::CapturedOutput;
 
 namespace {
-
-// Whatever is written to std::cout while it lives.
-class CapturedOutput
-{
-public:
-    CapturedOutput()
-        : m_previous(std::cout.rdbuf(m_stream.rdbuf()))
-    {}
-    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-    QByteArray bytes() const { return QByteArray::fromStdString(m_stream.str()); }
-
-private:
-    std::ostringstream m_stream;
-    std::streambuf *m_previous;
-};
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "api_client/api_client.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/run_task.h"
 #include "tests/support/test_server.h"
 
@@ -28,20 +29,6 @@ struct Item
     };
 };
 using Items = std::vector<Item>;
-
-class CapturedOutput
-{
-public:
-    CapturedOutput()
-        : m_previous(std::cout.rdbuf(m_stream.rdbuf()))
-    {}
-    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-    QByteArray bytes() const { return QByteArray::fromStdString(m_stream.str()); }
-
-private:
-    std::ostringstream m_stream;
-    std::streambuf *m_previous;
-};
 
 // The "Client: 💬 " prefix of every line the client writes.
 const QByteArray info = QByteArray("Client: \xF0\x9F\x92\xAC ");

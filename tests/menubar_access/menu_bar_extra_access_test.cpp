@@ -1,13 +1,13 @@
-#include "cout_capture.h"
-
 #include "menubar_access/menu_bar_extra_access.h"
 #include "menubar_access/menu_bar_platform_mock.h"
 #include "menubar_access/status_item_operations.h"
+#include "tests/support/captured_output.h"
 
 #include <QCoreApplication>
 #include <QTest>
 
 using namespace tarimo::menubar_access;
+using tarimo::test_support::CapturedOutput;
 
 Q_DECLARE_METATYPE(tarimo::menubar_access::ControlState)
 
@@ -79,7 +79,7 @@ private Q_SLOTS:
         int introspections = 0;
         const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented,
                                                      [&](QObject *) { ++introspections; });
-        CoutCapture output;
+        CapturedOutput output;
         const auto scene = access.body();
         runQueuedBlocks();
 
@@ -102,7 +102,7 @@ private Q_SLOTS:
         auto platform = std::make_shared<MenuBarPlatformMock>();
         platform->addStatusItem(false);
         const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>());
-        CoutCapture output;
+        CapturedOutput output;
         const auto scene = access.body();
         runQueuedBlocks();
         QCOMPARE(output.lines(), QStringList{missingButtonLine});
@@ -281,7 +281,7 @@ private Q_SLOTS:
     {
         auto platform = std::make_shared<MenuBarPlatformMock>();
         const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>());
-        CoutCapture quiet;
+        CapturedOutput quiet;
         auto scene = access.body();
         runQueuedBlocks();
         platform->failMonitorInstallation = true;

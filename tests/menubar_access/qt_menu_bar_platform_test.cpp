@@ -1,11 +1,10 @@
-#include "cout_capture.h"
-
 #include "menubar_access/menu_bar_extra_access.h"
 #include "menubar_access/menu_bar_extra_window.h"
 #include "menubar_access/on_menu_bar_extra_window.h"
 #include "menubar_access/qt_menu_bar_platform.h"
 #include "menubar_access/reflection.h"
 #include "menubar_access/status_item_lookup.h"
+#include "tests/support/captured_output.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include <QWindow>
 
 using namespace tarimo::menubar_access;
+using tarimo::test_support::CapturedOutput;
 
 namespace {
 
@@ -113,7 +113,7 @@ private Q_SLOTS:
         prices.setMenuBarExtraId(QStringLiteral("prices"));
         weather.statusItem()->setToolTip(QStringLiteral("Weather"));
 
-        CoutCapture output;
+        CapturedOutput output;
         StatusItemLookup lookup(platform);
         QCOMPARE(lookup.menuBarExtraId(prices.statusItem()), QStringLiteral("prices"));
         const QString hashed = QString::number(qHash(QStringLiteral("Weather")));

@@ -1,14 +1,14 @@
-#include "cout_capture.h"
-
 #include "menubar_access/menu_bar_platform_mock.h"
 #include "menubar_access/on_menu_bar_extra_window.h"
 #include "menubar_access/reflection.h"
 #include "menubar_access/status_item_lookup.h"
+#include "tests/support/captured_output.h"
 
 #include <QTest>
 #include <QWidget>
 
 using namespace tarimo::menubar_access;
+using tarimo::test_support::CapturedOutput;
 
 // Same class as far as behaviour goes, but another class name.
 class SubclassedStatusItem : public StatusItemMock
@@ -181,7 +181,7 @@ private Q_SLOTS:
             target->setProperty("label", label);
 
         std::optional<QString> id;
-        CoutCapture output;
+        CapturedOutput output;
         id = StatusItemLookup(platform).menuBarExtraId(item);
         if (expectedId == QLatin1String("hash"))
             expectedId = QString::number(qHash(reflectedDescription(label)));
@@ -196,7 +196,7 @@ private Q_SLOTS:
         auto *view = new LabelView(item->button->target);
         view->setObjectName(QStringLiteral("label"));
 
-        CoutCapture output;
+        CapturedOutput output;
         const std::optional<QString> first = StatusItemLookup(platform).menuBarExtraId(item);
         const std::optional<QString> again = StatusItemLookup(platform).menuBarExtraId(item);
         QVERIFY(first);
@@ -207,7 +207,7 @@ private Q_SLOTS:
 
         // Another label text is another extra.
         view->text = QStringLiteral("Prices");
-        CoutCapture quiet;
+        CapturedOutput quiet;
         QVERIFY(StatusItemLookup(platform).menuBarExtraId(item) != first);
     }
 
@@ -221,7 +221,7 @@ private Q_SLOTS:
         weather->button->target->setProperty("menuBarExtraId", QStringLiteral("weather"));
         Q_UNUSED(unnamed);
 
-        CoutCapture output;
+        CapturedOutput output;
         StatusItemLookup lookup(platform);
         QCOMPARE(lookup.statusItemFor(StatusItemKey::byId(QStringLiteral("weather"))), weather);
         QCOMPARE(lookup.statusItemFor(StatusItemKey::byId(QStringLiteral("rain"))), nullptr);
@@ -242,7 +242,7 @@ private Q_SLOTS:
         secondPanel->setProperty("menuBarExtraId", QStringLiteral("weather"));
         firstPanel->setProperty("menuBarExtraId", QStringLiteral("prices"));
 
-        CoutCapture output;
+        CapturedOutput output;
         StatusItemLookup lookup(platform);
         QCOMPARE(lookup.menuBarExtraWindowFor(), secondPanel);
         QCOMPARE(lookup.menuBarExtraWindowFor(StatusItemKey::byIndex(0)), firstPanel);
@@ -268,7 +268,7 @@ private Q_SLOTS:
         QCOMPARE(onMenuBarExtraWindow(platform, view, 0, [&](QObject *window) { received.append(window); }),
                  view);
 
-        CoutCapture output;
+        CapturedOutput output;
         top.show();
         QVERIFY(received.isEmpty());
         QCOMPARE(output.lines(),

@@ -1,8 +1,8 @@
 #include "price/content_view_model.h"
 #include "price/domain_error.h"
 
-#include "tests/support/await_task.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/run_task.h"
 #include "tests/support/scripted_provider.h"
 
 #include <QCoro/QCoroTimer>
@@ -13,7 +13,6 @@
 
 using namespace std::chrono_literals;
 using namespace tarimo::price;
-using tarimo::test::awaitTask;
 using tarimo::test_support::CapturedOutput;
 using tarimo::test_support::hourNumberDays;
 using tarimo::test_support::ScriptedProvider;
@@ -38,6 +37,12 @@ bool inStockholm()
 QDateTime local(int y, int mo, int d, int h, int mi, int s = 0)
 {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+// loadPrices never throws: it ends in a state.
+void load(ContentViewModel &model)
+{
+    QVERIFY(tarimo::test_support::runTask(model.loadPrices()).succeeded());
 }
 
 // Lets queued work (the hour check's update, finished sleeps) run.
@@ -95,7 +100,7 @@ private Q_SLOTS:
         QList<State> states;
         connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
         CapturedOutput output;
-        awaitTask(model.loadPrices());
+        load(model);
 
         QCOMPARE(states, (QList<State>{State::loading, State::loaded}));
         digits.prepend(B);
@@ -151,14 +156,14 @@ private Q_SLOTS:
             return day;
         });
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         const auto shown = codes(model.spotPrice());
 
         fail = true;
         QList<State> states;
         connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
         CapturedOutput output;
-        awaitTask(model.loadPrices());
+        load(model);
 
         QCOMPARE(model.state(), State::error);
         QCOMPARE(states.first(), State::loading);
@@ -190,7 +195,7 @@ private Q_SLOTS:
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
         provider->delay = 30ms;
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QVERIFY(codes(model.spotPrice()) != blank);
 
         QSignalSpy digits(&model, &ContentViewModel::spotPriceChanged);
@@ -259,7 +264,7 @@ private Q_SLOTS:
         priced.spotPriceSEK = 2.0;
         QCOMPARE(model.relativePrice(priced), 0.0); // nothing loaded
 
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(model.relativePrice(*model.priceRecord(7)), 0.0);  // cheapest
         QCOMPARE(model.relativePrice(*model.priceRecord(23)), 1.0); // dearest
         QCOMPARE(model.relativePrice(*model.priceRecord(5)), 0.0);  // no price
@@ -279,7 +284,7 @@ private Q_SLOTS:
             return day;
         });
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QVERIFY(std::isnan(model.relativePrice(*model.priceRecord(10))));
     }
 
@@ -289,7 +294,7 @@ private Q_SLOTS:
             return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone);
         });
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(model.state(), State::loaded);
         QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 0, 0}));
     }
@@ -306,7 +311,7 @@ private Q_SLOTS:
             return day;
         });
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 9, 9, 0, 0}));
     }
 
@@ -332,7 +337,7 @@ private Q_SLOTS:
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
         m_now = local(2025, 11, 12, 13, 40);
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 3, 1, 5}));
 
         m_now = local(2025, 11, 12, 13, 41);
@@ -361,7 +366,7 @@ private Q_SLOTS:
         });
         m_now = local(2025, 11, 12, 13, 40);
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(model.state(), State::loaded);
 
         m_now = local(2025, 11, 12, 14, 1);
@@ -379,7 +384,7 @@ private Q_SLOTS:
         provider->delay = 20ms;
         m_now = local(2025, 12, 31, 23, 59, 10);
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 2, 3, 1, 5}));
 
         m_now = local(2026, 1, 1, 0, 0, 10);
@@ -431,7 +436,7 @@ private Q_SLOTS:
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
         m_now = before;
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(int(model.response()->size()), records);
         QCOMPARE(int(model.hourlyResponse().size()), records / 4);
 
@@ -454,7 +459,7 @@ private Q_SLOTS:
         });
         ContentViewModel model(provider, clock());
         CapturedOutput output;
-        awaitTask(model.loadPrices());
+        load(model);
         QCOMPARE(model.state(), State::error);
 
         // Ticks at which a retry starts: the first tick after the failure,
@@ -490,7 +495,7 @@ private Q_SLOTS:
             throw std::runtime_error("Host not found");
         });
         ContentViewModel model(provider, clock());
-        awaitTask(model.loadPrices());
+        load(model);
         provider->delay = 500ms;
         model.perform(ViewModelAction::reload());
         model.tick(); // state is loading now

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -19,11 +20,19 @@ public:
     CapturedOutput(const CapturedOutput &) = delete;
     CapturedOutput &operator=(const CapturedOutput &) = delete;
 
+    QByteArray bytes() const { return QByteArray::fromStdString(m_buffer.str()); }
     QString text() const { return QString::fromStdString(m_buffer.str()); }
-    QStringList lines() const { return text().split(u'\n', Qt::SkipEmptyParts); }
+    // Each line without its line break; an unfinished last line counts too.
+    QStringList lines() const
+    {
+        QStringList result = text().split(u'\n');
+        if (!result.isEmpty() && result.last().isEmpty())
+            result.removeLast();
+        return result;
+    }
 
 private:
-    std::stringstream m_buffer;
+    std::ostringstream m_buffer;
     std::streambuf *m_previous;
 };
 
