@@ -17,7 +17,9 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) --parallel $(JOBS)
 
-run: build
+# Only what the program needs, so that the first start is quick.
+run: configure
+	@cmake --build $(BUILD) --parallel $(JOBS) --target tarimo
 	$(BUILD)/app/tarimo
 
 test: build
