@@ -1,0 +1,126 @@
+// Costs of the price side: decoding a day of prices as the live request does,
+// the hour-by-hour view of it, and the digits of a price.
+
+#include "api_client/client.h"
+#include "api_client/request.h"
+#include "price/digit_model.h"
+#include "price/hourly_prices.h"
+#include "price/request.h"
+#include "tests/support/price_day.h"
+#include "tests/support/run_task.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+using namespace tarimo;
+
+namespace {
+
+// An ordinary day: 96 quarter hours with a morning and an evening peak.
+const QDate ordinaryDay(2025, 11, 12);
+
+double dayCurve(int index, const QDateTime &)
+{
+    return 0.6 + 0.45 * std::sin(index * 0.13) + 0.3 * std::sin(index * 0.05 + 1.0);
+}
+
+QByteArray dayJson()
+{
+    return test_support::serviceDay(ordinaryDay, 15, dayCurve);
+}
+
+// The decoder of the live request's own GET request for the day, so that
+// its settings are exactly those the service is read with.
+api_client::JsonDecoder liveDecoder()
+{
+    const price::Request live(price::Request::baseURL(), nullptr);
+    const api_client::Client client(live.configuration());
+    auto request = test_support::runTask(
+        client.makeGetRequest(price::Request::path(QDateTime(ordinaryDay, QTime(12, 0)), price::Zone::se3),
+                              std::nullopt));
+    if (!request.succeeded())
+        throw std::runtime_error(request.errorText().toStdString());
+    return request.value().decoder();
+}
+
+// Parse and decode, as the request does with the body of the answer.
+void decodeDay(benchmark::State &state)
+{
+    const QByteArray json = dayJson();
+    const api_client::JsonDecoder decoder = liveDecoder();
+    for (auto _ : state) {
+        auto records = decoder.decode<std::vector<price::SpotPriceModel>>(json);
+        if (records.size() != 96) {
+            state.SkipWithError("the day did not have 96 records");
+            return;
+        }
+        benchmark::DoNotOptimize(records.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 96);
+    state.SetBytesProcessed(state.iterations() * json.size());
+}
+BENCHMARK(decodeDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The JSON parse alone, to see what the typed decoding adds.
+void parseDay(benchmark::State &state)
+{
+    const QByteArray json = dayJson();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(api_client::JsonDecoder::parse(json));
+    state.SetBytesProcessed(state.iterations() * json.size());
+}
+BENCHMARK(parseDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The 96 quarter hours folded into 24 hours, done for every loaded day.
+void hourlyViewOfDay(benchmark::State &state)
+{
+    const auto records = liveDecoder().decode<std::vector<price::SpotPriceModel>>(dayJson());
+    for (auto _ : state) {
+        auto hours = price::hourlyView(records);
+        if (hours.size() != 24) {
+            state.SkipWithError("the day did not have 24 hours");
+            return;
+        }
+        benchmark::DoNotOptimize(hours.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 96);
+}
+BENCHMARK(hourlyViewOfDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// A price in kronor to the five digit codes: wholeOre then makeDigitModel,
+// over prices of one to six digits, negative ones included.
+void digitsOfPrice(benchmark::State &state)
+{
+    const std::array<double, 8> prices{0.07, 1.2345, -0.305, 12.5, 999.99, -1234.5, 0.0, 3.14159};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto ore = price::wholeOre(prices[i++ % prices.size()]);
+        benchmark::DoNotOptimize(price::makeDigitModel(ore.value_or(0)));
+    }
+}
+BENCHMARK(digitsOfPrice)->Repetitions(5)->ReportAggregatesOnly();
+
+void makeDigitModel(benchmark::State &state)
+{
+    const std::array<qint64, 8> values{7, 123, -31, 1250, 99999, -123456, 0, 314};
+    std::size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(price::makeDigitModel(values[i++ % values.size()]));
+}
+BENCHMARK(makeDigitModel)->Repetitions(5)->ReportAggregatesOnly();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
