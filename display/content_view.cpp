@@ -11,6 +11,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShowEvent>
+#include <QTimer>
+
+#include <utility>
 
 namespace tarimo::display {
 
@@ -175,13 +178,23 @@ void ContentView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Each time the panel comes on screen it loads; a window restored by the
-    // desktop is not a new showing.
+    // desktop is not a new showing. The load starts once the panel is
+    // painted: the first request sets up the network and TLS stack, and the
+    // first frame should not wait for that.
     if (!event->spontaneous() && m_viewModel)
-        m_viewModel->loadPrices();
+        m_loadAfterPaint = true;
 }
 
 void ContentView::paintEvent(QPaintEvent *)
 {
+    if (std::exchange(m_loadAfterPaint, false)) {
+        // Runs after this frame is flushed to the screen.
+        QTimer::singleShot(0, this, [this] {
+            if (m_viewModel)
+                m_viewModel->loadPrices();
+        });
+    }
+
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);

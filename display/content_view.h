@@ -93,6 +93,8 @@ private:
     Equalizer *m_equalizer = nullptr;
     GlassOverlay *m_glass = nullptr;
     std::optional<price::Zone> m_pressedZone;
+    // Shown, not yet painted: the load waits for the first paint.
+    bool m_loadAfterPaint = false;
 };
 
 } // namespace tarimo::display
