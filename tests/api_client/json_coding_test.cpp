@@ -23,12 +23,6 @@ struct Person
     };
 };
 
-struct Token
-{
-    QString accessToken;
-    static constexpr auto codingFields = std::tuple{JsonField{"access_token", &Token::accessToken, true}};
-};
-
 JsonDecoder snakeDecoder()
 {
     JsonDecoder decoder;
@@ -109,15 +103,6 @@ private Q_SLOTS:
             QCOMPARE(error.kind(), DecodingError::Kind::keyNotFound);
             QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Cannot decode firstName: required key not found"));
         }
-    }
-
-    void fixedKeysIgnoreTheStrategy()
-    {
-        const QByteArray body = R"({"access_token":"abc"})";
-        QCOMPARE(snakeDecoder().decode<Token>(body).accessToken, QStringLiteral("abc"));
-        JsonEncoder encoder;
-        encoder.keyEncodingStrategy = KeyEncodingStrategy::convertToSnakeCase;
-        QCOMPARE(encoder.encode(Token{QStringLiteral("abc")}), body);
     }
 
     void errorsSayWhereAndWhat_data()

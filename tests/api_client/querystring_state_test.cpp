@@ -8,34 +8,6 @@ using namespace tarimo::api_client;
 using KeyValues = QuerystringState::KeyValues;
 Q_DECLARE_METATYPE(KeyValues)
 
-namespace {
-
-QString describe(const KeyValues &map)
-{
-    QStringList entries;
-    for (const auto &[name, values] : map) {
-        QStringList quoted;
-        for (const QString &value : values)
-            quoted.append(u'"' + value + u'"');
-        entries.append(u'"' + name + QStringLiteral("\": {") + quoted.join(QLatin1String(", ")) + u'}');
-    }
-    return u'{' + entries.join(QLatin1String(", ")) + u'}';
-}
-
-#define COMPARE_MAP(actual, expected) QCOMPARE(describe(actual), describe(expected))
-
-QString queryOf(const std::optional<QUrl> &url)
-{
-    return url ? url->query(QUrl::FullyEncoded) : QStringLiteral("<no URL>");
-}
-
-std::optional<URLRequest> requestFor(const QString &url)
-{
-    return URLRequest(QUrl(url));
-}
-
-} // namespace
-
 class QuerystringStateTest : public QObject
 {
     Q_OBJECT
@@ -54,7 +26,6 @@ private Q_SLOTS:
         QTest::newRow("repeated value collapses") << "a=1&a=1" << KeyValues{{"a", {"1"}}};
         QTest::newRow("name not decoded") << "a%20b=1" << KeyValues{{"a%20b", {"1"}}};
         QTest::newRow("malformed escape keeps value and plus") << "a=1%2+x" << KeyValues{{"a", {"1%2+x"}}};
-        QTest::newRow("escape cut off") << "a=%4" << KeyValues{{"a", {"%4"}}};
         QTest::newRow("not UTF-8 stays undecoded") << "a=%FF+" << KeyValues{{"a", {"%FF+"}}};
         QTest::newRow("UTF-8 escape") << "z=%C3%B6re" << KeyValues{{"z", {QStringLiteral("\u00F6re")}}};
         QTest::newRow("empty text") << "" << KeyValues{};
@@ -63,7 +34,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, query);
         QFETCH(KeyValues, expected);
-        COMPARE_MAP(QuerystringState(QStringView(query)).keyValues, expected);
+        QCOMPARE(QuerystringState(QStringView(query)).keyValues, expected);
     }
 
     void merging_data()
@@ -94,7 +65,7 @@ private Q_SLOTS:
         QFETCH(QStringList, namesToRemove);
         QFETCH(KeyValues, existing);
         QFETCH(KeyValues, expected);
-        COMPARE_MAP(QuerystringState::merging(newValues, namesToRemove, existing), expected);
+        QCOMPARE(QuerystringState::merging(newValues, namesToRemove, existing), expected);
     }
 
     void operations()
@@ -103,25 +74,15 @@ private Q_SLOTS:
         QCOMPARE(state.values(QStringLiteral("a")), (std::set<QString>{"1", "2"}));
         QCOMPARE(state.values(QStringLiteral("missing")), std::nullopt);
 
-        COMPARE_MAP(state.setting(QStringLiteral("a"), {" 3 "}).keyValues,
+        QCOMPARE(state.setting(QStringLiteral("a"), {" 3 "}).keyValues,
                     (KeyValues{{"a", {"3"}}, {"page_size", {"10"}}, {"pageSize", {"5"}}}));
-        COMPARE_MAP(state.removingValue(QStringLiteral("1"), QStringLiteral("a")).keyValues,
+        QCOMPARE(state.removingValue(QStringLiteral("1"), QStringLiteral("a")).keyValues,
                     (KeyValues{{"a", {"2"}}, {"page_size", {"10"}}, {"pageSize", {"5"}}}));
         // The last value gone takes its name with it.
-        COMPARE_MAP(state.removingValue(QStringLiteral("10"), QStringLiteral("page_size")).keyValues,
+        QCOMPARE(state.removingValue(QStringLiteral("10"), QStringLiteral("page_size")).keyValues,
                     (KeyValues{{"a", {"1", "2"}}, {"pageSize", {"5"}}}));
         QCOMPARE(state.removingValue(QStringLiteral("1"), QStringLiteral("missing")), state);
-        COMPARE_MAP(state.removingUnderscoredKeys().keyValues, (KeyValues{{"a", {"1", "2"}}, {"pageSize", {"5"}}}));
-    }
-
-    void equalityAndHash()
-    {
-        const QuerystringState a(QStringView(u"x=1&y=2"));
-        const QuerystringState b(KeyValues{{"y", {"2"}}, {"x", {"1"}}});
-        QCOMPARE(a, b);
-        QCOMPARE(qHash(a), qHash(b));
-        QVERIFY(a != QuerystringState(QStringView(u"x=1")));
-        QVERIFY(QuerystringState().keyValues.empty());
+        QCOMPARE(state.removingUnderscoredKeys().keyValues, (KeyValues{{"a", {"1", "2"}}, {"pageSize", {"5"}}}));
     }
 
     void queryStringAndItems()
@@ -163,24 +124,20 @@ private Q_SLOTS:
         QFETCH(QString, url);
         QFETCH(KeyValues, parameters);
         QFETCH(QString, expectedQuery);
-        const auto result = tarimo::api_client::urlWithQuery(requestFor(url), parameters);
-        QCOMPARE(queryOf(result), expectedQuery);
+        const auto result = tarimo::api_client::urlWithQuery(URLRequest(QUrl(url)), parameters);
+        QVERIFY(result);
+        QCOMPARE(result->query(QUrl::FullyEncoded), expectedQuery);
         QCOMPARE(result->path(), QUrl(url).path());
         QCOMPARE(result->host(), QUrl(url).host());
     }
 
-    void urlWithQueryWithoutURL()
+    void urlWithQueryEdges()
     {
         QCOMPARE(tarimo::api_client::urlWithQuery(std::nullopt, {}), std::nullopt);
         QCOMPARE(tarimo::api_client::urlWithQuery(URLRequest(), {{"a", {"1"}}}), std::nullopt);
-    }
-
-    void urlWithQueryDropsEmptiedQuery()
-    {
-        const auto result = tarimo::api_client::urlWithQuery(requestFor(QStringLiteral("https://h.example/p?a=")),
-                                                             KeyValues{{"a", {""}}});
-        QVERIFY(result);
-        QVERIFY(!result->hasQuery());
+        const auto emptied = tarimo::api_client::urlWithQuery(URLRequest(QUrl(QStringLiteral("https://h.example/p?a="))),
+                                                              KeyValues{{"a", {""}}});
+        QVERIFY(emptied && !emptied->hasQuery());
     }
 
     void percentEncoding_data()

@@ -349,19 +349,10 @@ private Q_SLOTS:
     void defaultCapIs16MiB()
     {
         auto server = TestServer::http();
-        const qint64 cap = 16 * 1024 * 1024;
-        server->serve(QStringLiteral("/at-cap"), Answer::generated(cap).withFraming(Answer::Framing::chunked));
-        server->serve(QStringLiteral("/over-cap"), Answer::generated(cap + 1).withFraming(Answer::Framing::untilClose));
+        server->enqueue(Answer::generated(16 * 1024 * 1024 + 1).withFraming(Answer::Framing::untilClose));
         auto session = server->makeTransport();
-        QCOMPARE(session->options().maximumBodySize, cap);
-
-        const auto atCap = fetch(*session, makeRequest(server->url(QStringLiteral("/at-cap"))));
-        QVERIFY2(atCap.succeeded(), qPrintable(atCap.errorText()));
-        QCOMPARE(atCap.value().data.size(), cap);
-        QCOMPARE(atCap.value().data.right(26), patternBytes(cap - 26, 26));
-
-        const auto overCap = fetch(*session, makeRequest(server->url(QStringLiteral("/over-cap"))));
-        REQUIRE_TRANSPORT_ERROR(overCap);
+        const auto outcome = fetch(*session, makeRequest(server->url(QStringLiteral("/big"))));
+        REQUIRE_TRANSPORT_ERROR(outcome);
         QCOMPARE(error->text(), QStringLiteral("The answer is too large (more than 16777216 bytes)"));
     }
 
@@ -454,8 +445,6 @@ private Q_SLOTS:
         QTest::newRow("CR in value") << "X-Note" << "a\rb" << "GET" << "X-Note";
         QTest::newRow("NUL in value") << "X-Note" << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << "GET"
                                       << "X-Note";
-        QTest::newRow("bearer token") << "Authorization" << "Bearer abc\r\nHost: evil.example" << "GET"
-                                      << "Authorization";
         QTest::newRow("CR LF in name") << "X-A\r\nX-B" << "1" << "GET" << "X-A";
         QTest::newRow("colon in name") << "X-A: 1" << "1" << "GET" << "X-A";
         QTest::newRow("method") << "X-Note" << "fine" << "GET / HTTP/1.1\r\nX: 1" << "method";
@@ -476,8 +465,7 @@ private Q_SLOTS:
         QCOMPARE(error->code(), QNetworkReply::ProtocolInvalidOperationError);
         QVERIFY2(error->text().contains(named), qPrintable(error->text()));
         QVERIFY2(error->text().contains(QLatin1String("nothing was sent")), qPrintable(error->text()));
-        // Let any connection that might have been opened arrive.
-        QTest::qWait(100);
+        QTest::qWait(100); // a connection, if one was opened, would have arrived
         QCOMPARE(server->connectionCount(), 0);
         QCOMPARE(server->bytesReceived(), 0);
     }
@@ -523,7 +511,6 @@ private Q_SLOTS:
         QVERIFY2(text.contains(QLatin1String("outside the thread")), qPrintable(text));
         QCOMPARE(server->connectionCount(), 0);
     }
-
 };
 
 QTEST_GUILESS_MAIN(URLSessionTest)
