@@ -18,7 +18,6 @@ const QString missingItemLine = QStringLiteral(
 const QString missingButtonLine = QStringLiteral(
     "Can't register menu bar extra state observer: Can't generate observer.");
 
-// A stand-in for whatever describes the menu-bar scene.
 struct Scene
 {
     QString title;
@@ -28,6 +27,24 @@ void runQueuedBlocks()
 {
     QCoreApplication::processEvents();
 }
+
+// One status item with an access attached, evaluated once and set up.
+struct Attached
+{
+    explicit Attached(ControlState state = ControlState::off, bool presentedAtStart = false)
+        : presented(presentedAtStart)
+    {
+        item->button->state = state;
+        scene = access.body();
+        runQueuedBlocks();
+    }
+
+    std::shared_ptr<MenuBarPlatformMock> platform = std::make_shared<MenuBarPlatformMock>();
+    StatusItemMock *item = platform->addStatusItem();
+    Binding<bool> presented;
+    MenuBarExtraAccess<Scene> access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
+    MenuBarExtraScene<Scene> scene;
+};
 
 } // namespace
 
@@ -167,54 +184,11 @@ private Q_SLOTS:
     {
         QFETCH(ControlState, state);
         QFETCH(bool, presented);
-        auto platform = std::make_shared<MenuBarPlatformMock>();
-        StatusItemMock *item = platform->addStatusItem();
-        item->button->state = state;
-        Binding<bool> binding(!presented);
-        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, binding);
-        const auto scene = access.body();
-        runQueuedBlocks();
-        QCOMPARE(binding.get(), presented);
+        const Attached attached(state, !presented);
+        QCOMPARE(attached.presented.get(), presented);
         // The binding followed the button; the button was not clicked back.
-        QCOMPARE(item->button->clickCount, 0);
-        QCOMPARE(item->button->state, state);
-    }
-
-    void bindingFollowsTheButton()
-    {
-        auto platform = std::make_shared<MenuBarPlatformMock>();
-        StatusItemMock *item = platform->addStatusItem();
-        Binding<bool> presented;
-        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
-        const auto scene = access.body();
-        runQueuedBlocks();
-
-        item->button->click(); // the user opens the panel
-        QVERIFY(presented.get());
-        item->button->setState(ControlState::mixed);
-        QVERIFY(presented.get());
-        item->button->click(); // and closes it
-        QVERIFY(!presented.get());
-        QCOMPARE(item->button->clickCount, 2);
-    }
-
-    void buttonFollowsTheBinding()
-    {
-        auto platform = std::make_shared<MenuBarPlatformMock>();
-        StatusItemMock *item = platform->addStatusItem();
-        Binding<bool> presented;
-        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
-        const auto scene = access.body();
-        runQueuedBlocks();
-
-        presented.set(true);
-        QCOMPARE(item->button->clickCount, 1);
-        QCOMPARE(item->button->state, ControlState::on);
-        QVERIFY(item->button->highlighted);
-        presented.set(false);
-        QCOMPARE(item->button->clickCount, 2);
-        QCOMPARE(item->button->state, ControlState::off);
-        QVERIFY(!item->button->highlighted);
+        QCOMPARE(attached.item->button->clickCount, 0);
+        QCOMPARE(attached.item->button->state, state);
     }
 
     void outsideClick_data()
@@ -228,67 +202,54 @@ private Q_SLOTS:
     {
         QFETCH(bool, open);
         QFETCH(int, clicks);
-        auto platform = std::make_shared<MenuBarPlatformMock>();
-        StatusItemMock *item = platform->addStatusItem();
-        Binding<bool> presented;
-        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
-        const auto scene = access.body();
-        runQueuedBlocks();
-        presented.set(open);
-        item->button->highlighted = true;
-        item->button->clickCount = 0;
-        const int highlightsBefore = item->button->highlightCount;
+        Attached attached;
+        StatusBarButtonMock &button = *attached.item->button;
+        attached.presented.set(open);
+        button.highlighted = true;
+        button.clickCount = 0;
+        const int highlightsBefore = button.highlightCount;
 
-        platform->clickOutside();
-        QCOMPARE(item->button->clickCount, clicks);
-        QCOMPARE(item->button->state, ControlState::off);
-        QVERIFY(!item->button->highlighted);
-        QVERIFY(item->button->highlightCount > highlightsBefore);
-        QVERIFY(!presented.get());
+        attached.platform->clickOutside();
+        QCOMPARE(button.clickCount, clicks);
+        QCOMPARE(button.state, ControlState::off);
+        QVERIFY(!button.highlighted);
+        QVERIFY(button.highlightCount > highlightsBefore);
+        QVERIFY(!attached.presented.get());
     }
 
     void everyEvaluationReplacesObserverAndMonitor()
     {
-        auto platform = std::make_shared<MenuBarPlatformMock>();
-        StatusItemMock *item = platform->addStatusItem();
-        Binding<bool> presented;
-        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, presented);
-
-        auto scene = access.body();
-        runQueuedBlocks();
-        const std::optional<MonitorToken> first = access.observerContainer->eventsMonitor();
+        Attached attached;
+        MenuBarPlatformMock &platform = *attached.platform;
+        const std::optional<MonitorToken> first = attached.access.observerContainer->eventsMonitor();
         QVERIFY(first);
 
-        scene = access.body();
-        scene = access.body();
+        attached.scene = attached.access.body();
+        attached.scene = attached.access.body();
         runQueuedBlocks();
-        QCOMPARE(platform->monitorInstallations, 3);
-        QCOMPARE(platform->monitorRemovals, 2);
-        QCOMPARE(platform->installedMonitorCount(), 1);
-        QVERIFY(!platform->isMonitorInstalled(*first));
-        QVERIFY(platform->isMonitorInstalled(*access.observerContainer->eventsMonitor()));
-        QCOMPARE(platform->observationsStarted, 3);
-        QCOMPARE(platform->activeObservations, 1);
+        QCOMPARE(platform.monitorInstallations, 3);
+        QCOMPARE(platform.monitorRemovals, 2);
+        QCOMPARE(platform.installedMonitorCount(), 1);
+        QVERIFY(!platform.isMonitorInstalled(*first));
+        QVERIFY(platform.isMonitorInstalled(*attached.access.observerContainer->eventsMonitor()));
+        QCOMPARE(platform.observationsStarted, 3);
+        QCOMPARE(platform.activeObservations, 1);
 
         // One monitor left: an outside click closes the panel once.
-        presented.set(true);
-        platform->clickOutside();
-        QCOMPARE(item->button->clickCount, 2);
-        QCOMPARE(item->button->highlightCount, 3);
+        attached.presented.set(true);
+        platform.clickOutside();
+        QCOMPARE(attached.item->button->clickCount, 2);
+        QCOMPARE(attached.item->button->highlightCount, 3);
     }
 
     void failedInstallationStillRemovesTheOldMonitor()
     {
-        auto platform = std::make_shared<MenuBarPlatformMock>();
-        const auto access = attachMenuBarExtraAccess(platform, Scene{}, 0, Binding<bool>());
-        CapturedOutput quiet;
-        auto scene = access.body();
+        Attached attached;
+        attached.platform->failMonitorInstallation = true;
+        attached.scene = attached.access.body();
         runQueuedBlocks();
-        platform->failMonitorInstallation = true;
-        scene = access.body();
-        runQueuedBlocks();
-        QCOMPARE(access.observerContainer->eventsMonitor(), std::nullopt);
-        QCOMPARE(platform->installedMonitorCount(), 0);
+        QCOMPARE(attached.access.observerContainer->eventsMonitor(), std::nullopt);
+        QCOMPARE(attached.platform->installedMonitorCount(), 0);
     }
 
     void lastCopyGoneRemovesMonitorAndObserver()

@@ -43,26 +43,6 @@ void clickPanel(MenuBarExtraWindow &panel)
 
 } // namespace
 
-// A tray icon class of its own: a status item, but not one that counts.
-class OwnTrayIcon : public QSystemTrayIcon
-{
-    Q_OBJECT
-
-public:
-    using QSystemTrayIcon::QSystemTrayIcon;
-};
-
-// A hand-made panel whose tray icon is an OwnTrayIcon.
-class OwnMenuBarExtraWindow : public QWidget
-{
-    Q_OBJECT
-    Q_PROPERTY(QObject *statusItem MEMBER icon)
-
-public:
-    OwnMenuBarExtraWindow() { winId(); }
-    QObject *icon = new OwnTrayIcon(this);
-};
-
 class QtMenuBarPlatformTest : public QObject
 {
     Q_OBJECT
@@ -91,18 +71,6 @@ private Q_SLOTS:
         QCOMPARE(platform.target(first.button()), &first);
         QCOMPARE(lookup.menuBarExtraWindowFor(), &first);
         QCOMPARE(lookup.menuBarExtraWindowFor(StatusItemKey::byIndex(1)), &second);
-    }
-
-    void trayIconsOfOtherClassesHaveNoPosition()
-    {
-        QtMenuBarPlatform platform;
-        OwnMenuBarExtraWindow own;
-        MenuBarExtraWindow panel;
-        StatusItemLookup lookup(platform);
-        QVERIFY(platform.windows().contains(&own));
-        QCOMPARE(lookup.statusItemOfWindow(&own), own.icon);
-        QCOMPARE(lookup.allStatusItems(), QList<QObject *>{panel.statusItem()});
-        QCOMPARE(lookup.statusItemFor(StatusItemKey::byIndex(0)), panel.statusItem());
     }
 
     void identifiersOfPanels()
