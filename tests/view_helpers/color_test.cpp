@@ -78,13 +78,7 @@ private Q_SLOTS:
         QTest::addColumn<ColorType>("type");
         QTest::addColumn<QColor>("color");
         QTest::newRow("white") << "white" << ColorType::white << QColor(Qt::white);
-        QTest::newRow("black") << "black" << ColorType::black << QColor(Qt::black);
-        QTest::newRow("green") << "green" << ColorType::green << QColor(Qt::green);
-        QTest::newRow("blue") << "blue" << ColorType::blue << QColor(Qt::blue);
-        QTest::newRow("yellow") << "yellow" << ColorType::yellow << QColor(Qt::yellow);
         QTest::newRow("orange") << "orange" << ColorType::orange << QColor(0xff, 0xa5, 0);
-        QTest::newRow("red") << "red" << ColorType::red << QColor(Qt::red);
-        QTest::newRow("pink") << "pink" << ColorType::pink << QColor(0xff, 0xc0, 0xcb);
         QTest::newRow("clear") << "clear" << ColorType::clear << QColor(Qt::transparent);
         QTest::newRow("gray") << "gray" << ColorType::gray << QColor(Qt::gray);
     }

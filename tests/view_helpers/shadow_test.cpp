@@ -142,12 +142,9 @@ private Q_SLOTS:
         QVERIFY(std::abs(alphaAt(half, {43, 30}) * 2 - alphaAt(full, {43, 30})) <= 2);
     }
 
+    // A lit colour's own opacity times the glow's.
     void glowTakesItsOpacity()
     {
-        const Shadow glow = Shadow::glow(QColor(0xdd, 0xdd, 0xdd), 0.7, 5);
-        QCOMPARE(glow.color.rgb(), QColor(0xdd, 0xdd, 0xdd).rgb());
-        QCOMPARE(glow.color.alpha(), qRound(0.7 * 255));
-        QCOMPARE(glow.offset, QPointF());
         QColor translucent(Qt::red);
         translucent.setAlphaF(0.95f);
         QCOMPARE(Shadow::glow(translucent, 0.7, 5).color.alphaF(), 0.95f * 0.7f);
