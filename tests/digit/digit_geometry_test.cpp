@@ -114,14 +114,6 @@ private Q_SLOTS:
         const Arm arm{Arm::Direction::vertical};
         QCOMPARE(arm.path(QRectF(52, 40, 8, 36)).boundingRect(), QRectF(52, 40, 8, 36));
     }
-
-    void everyDigitHasTheStandardTable()
-    {
-        const Digit digit(8, 0, std::nullopt, Qt::black, Qt::red, true);
-        QCOMPARE(digit.mapping().size(), std::size_t(13));
-        QCOMPARE(digit.value(), 12);
-        QVERIFY(digit.mapping() == Digit::standardMapping());
-    }
 };
 
 QTEST_MAIN(DigitGeometryTest)
