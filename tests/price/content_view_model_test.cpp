@@ -96,14 +96,12 @@ private Q_SLOTS:
         QVERIFY(provider->calls.empty());
     }
 
-    // At 14:20 the digits show hour 14: 14 kronor, or 14.15 on average over
-    // its quarters.
+    // At 14:20 the digits show hour 14, which costs 14 kronor.
     void loadShowsTheHour_data()
     {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QList<qint64>>("digits");
         QTest::newRow("whole hours") << hourNumberDays(60) << QList<qint64>{B, 1, 4, 0, 0};
-        QTest::newRow("quarter hours, mean of the hour") << hourNumberDays(15) << QList<qint64>{B, 1, 4, 1, 5};
         QTest::newRow("another day's records match by hour")
             << Answer([](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); })
             << QList<qint64>{B, 1, 4, 0, 0};
@@ -135,48 +133,6 @@ private Q_SLOTS:
         QCOMPARE(provider->calls.size(), std::size_t(1));
         QCOMPARE(provider->calls[0].zone, Zone::se3);
         QCOMPARE(provider->calls[0].date, m_now);
-    }
-
-    // A failed load after a good one: the digits stay as they were.
-    void loadFailures_data()
-    {
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<bool>("responseKept");
-        const QString noHour = "❌ Failed with error current hour was not provided in the reponse (404)";
-        QTest::newRow("provider throws") << failing("Connection refused") << "❌ Failed with error Connection refused"
-                                         << false;
-        QTest::newRow("no list") << Answer([](const QDateTime &, Zone) { return std::optional<std::vector<SpotPriceModel>>(); })
-                                 << "❌ Failed with error Model were not provided (404)" << false;
-        QTest::newRow("no record of the hour") << edited(60, [](auto &day) { day.erase(day.begin() + 14); }) << noHour
-                                               << true;
-        QTest::newRow("records without start") << edited(60, [](auto &day) {
-            for (auto &record : day)
-                record.timeStart.reset();
-        }) << noHour << true;
-    }
-    void loadFailures()
-    {
-        QFETCH(Answer, answer);
-        QFETCH(QString, line);
-        QFETCH(bool, responseKept);
-        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
-        ContentViewModel model(provider, clock());
-        load(model);
-        const auto shown = codes(model.spotPrice());
-
-        provider->answer = answer;
-        QList<State> states;
-        connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
-        CapturedOutput output;
-        load(model);
-
-        QCOMPARE(model.state(), State::error);
-        QCOMPARE(states.first(), State::loading);
-        QCOMPARE(states.contains(State::loaded), responseKept);
-        QCOMPARE(output.lines(), QStringList{line});
-        QCOMPARE(bool(model.response()), responseKept);
-        QCOMPARE(codes(model.spotPrice()), shown);
     }
 
     void selectingAZoneBlanksAndLoads()

@@ -112,28 +112,44 @@ private Q_SLOTS:
         QCOMPARE(m_server->requestCount(), 1);
     }
 
+    // A failed load after a good one says why; the digits stay as they were.
     void viewModelShowsWhyALoadFailed_data()
     {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QString>("line");
-        QTest::newRow("404") << Answer::json("{}", 404) << "❌ Failed with error Service responded with error (404 notFound)";
-        QTest::newRow("empty body") << Answer::json({}) << "❌ Failed with error Model were not provided (404)";
+        QTest::addColumn<bool>("responseKept");
+        const QString noHour = "❌ Failed with error current hour was not provided in the reponse (404)";
+        QTest::newRow("404") << Answer::json("{}", 404) << "❌ Failed with error Service responded with error (404 notFound)"
+                             << false;
+        QTest::newRow("empty body") << Answer::json({}) << "❌ Failed with error Model were not provided (404)" << false;
         QTest::newRow("undecodable")
-            << Answer::json("[1]") << "❌ Failed with error Cannot decode [0]: expected an object but found a number (1)";
-        QTest::newRow("no record of the hour")
-            << Answer::json("[]") << "❌ Failed with error current hour was not provided in the reponse (404)";
+            << Answer::json("[1]") << "❌ Failed with error Cannot decode [0]: expected an object but found a number (1)"
+            << false;
+        QTest::newRow("no record of the hour") << Answer::json("[]") << noHour << true;
+        QTest::newRow("records without start") << Answer::json(R"([{"SEK_per_kWh":1.0}])") << noHour << true;
     }
     void viewModelShowsWhyALoadFailed()
     {
         QFETCH(Answer, answer);
         QFETCH(QString, line);
-        m_server->serve(dayPath, answer);
+        QFETCH(bool, responseKept);
+        m_server->serveJson(dayPath, test_support::serviceDay(QDate(2025, 11, 12), 60, test_support::hourNumberPrice));
         const QDateTime now(QDate(2025, 11, 12), QTime(14, 20));
         ContentViewModel model(request(), [now] { return now; });
         CapturedOutput output;
         QVERIFY(runTask(model.loadPrices()).succeeded());
+        const auto shown = model.spotPrice();
+
+        m_server->serve(dayPath, answer);
+        QList<State> states;
+        connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
+        QVERIFY(runTask(model.loadPrices()).succeeded());
         QCOMPARE(model.state(), State::error);
+        QCOMPARE(states.first(), State::loading);
+        QCOMPARE(states.contains(State::loaded), responseKept);
+        QCOMPARE(bool(model.response()), responseKept);
         QCOMPARE(output.lines().last(), line);
+        QVERIFY(model.spotPrice() == shown);
     }
 };
 
