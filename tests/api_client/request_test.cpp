@@ -154,7 +154,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("expected"); // -1: none
-        QTest::newRow("form") << "Content-Type" << rawValue(ContentType::form) << int(ContentType::form);
         QTest::newRow("json") << "Content-Type" << rawValue(ContentType::json) << int(ContentType::json);
         QTest::newRow("json without charset") << "Content-Type" << "application/json" << -1;
         QTest::newRow("name in other case") << "content-type" << rawValue(ContentType::json) << -1;
@@ -230,15 +229,6 @@ private Q_SLOTS:
             QCOMPARE(request.urlRequest()->value(QStringLiteral("Accept")), QStringLiteral("application/json"));
             QCOMPARE(request.urlRequest()->value(QStringLiteral("Authorization")), std::nullopt);
         }
-    }
-
-    void queryParameters()
-    {
-        const Client client(configuration(QStringLiteral("https://h.example/api/"), {}, 12.5));
-        const Request request = build(
-            client.makeGetRequest(QStringLiteral("items?sort=name"), KeyValues{{"page", {"2"}}, {"q", {"a b", ""}}}));
-        QCOMPARE(request.urlRequest()->url.query(QUrl::FullyEncoded), QStringLiteral("page=2&q=a%20b&sort=name"));
-        QCOMPARE(request.urlRequest()->timeoutInterval, 12.5);
     }
 
     void credentialsProvider()
