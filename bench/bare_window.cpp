@@ -4,9 +4,9 @@
 // waits for nothing.
 //
 // Built a second time with TARIMO_BARE_FETCH, it also fetches the day's
-// prices once over HTTPS with a plain QNetworkAccessManager, as soon as the
-// window is shown, and prints "🍀 Data" and the size: the cost of the
-// network and TLS stack alone.
+// prices once over HTTPS with a plain QNetworkAccessManager, started after
+// its first paint as tarimo starts its load, and prints "🍀 Data" and the
+// size: what the network and TLS stack alone cost.
 
 #include <QApplication>
 #include <QPainter>
@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 
 #include <iostream>
 #endif
@@ -39,7 +40,33 @@ protected:
         painter.fillRect(rect(), QColor(0x3a, 0x3d, 0x42));
         painter.setPen(QColor(0xdd, 0xdd, 0xdd));
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Tarimo"));
+#ifdef TARIMO_BARE_FETCH
+        if (!m_fetched) {
+            m_fetched = true;
+            QTimer::singleShot(0, this, &BareWindow::fetch);
+        }
+#endif
     }
+
+#ifdef TARIMO_BARE_FETCH
+private:
+    void fetch()
+    {
+        const QString day = QDate::currentDate().toString(QStringLiteral("yyyy/MM-dd"));
+        QNetworkReply *reply = m_network.get(QNetworkRequest(
+            QUrl(QStringLiteral("https://www.elprisetjustnu.se/api/v1/prices/%1_SE3.json").arg(day))));
+        connect(reply, &QNetworkReply::finished, this, [reply] {
+            if (reply->error() == QNetworkReply::NoError)
+                std::cout << "🍀 Data " << reply->readAll().size() << " bytes" << std::endl;
+            else
+                std::cout << "❌ Failed with error " << reply->errorString().toStdString() << std::endl;
+            reply->deleteLater();
+        });
+    }
+
+    QNetworkAccessManager m_network;
+    bool m_fetched = false;
+#endif
 };
 
 } // namespace
@@ -49,18 +76,5 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     BareWindow window;
     window.show();
-#ifdef TARIMO_BARE_FETCH
-    QNetworkAccessManager network;
-    const QString path = QDate::currentDate().toString(QStringLiteral("yyyy/MM-dd"));
-    QNetworkReply *reply = network.get(QNetworkRequest(
-        QUrl(QStringLiteral("https://www.elprisetjustnu.se/api/v1/prices/%1_SE3.json").arg(path))));
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply] {
-        if (reply->error() == QNetworkReply::NoError)
-            std::cout << "🍀 Data " << reply->readAll().size() << " bytes" << std::endl;
-        else
-            std::cout << "❌ Failed with error " << reply->errorString().toStdString() << std::endl;
-        reply->deleteLater();
-    });
-#endif
     return application.exec();
 }

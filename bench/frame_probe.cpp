@@ -1,7 +1,7 @@
 // Preloaded into a Qt program running on X (LD_PRELOAD), it appends a line
-// "frame <ns>" with the CLOCK_MONOTONIC time to the file named by
-// TARIMO_FRAME_LOG each time the program puts its window's pixels on the
-// screen. The same probe goes into every program measured, so their first
+// "frame <ns> <cpu ns>" with the CLOCK_MONOTONIC time and the CPU time the
+// process has used so far to the file named by TARIMO_FRAME_LOG each time
+// the program puts its window's pixels on the screen. The same probe goes into every program measured, so their first
 // painted frames are timed alike. Qt's X backend sends a window's pixels
 // with xcb_shm_put_image (shared memory), xcb_image_put (without it) and
 // copies from pixmaps with xcb_copy_area.
@@ -38,9 +38,12 @@ void noteFrame()
         return;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    char line[48];
-    const int length = std::snprintf(line, sizeof line, "frame %lld\n",
-                                     static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    char line[64];
+    const int length = std::snprintf(line, sizeof line, "frame %lld %lld\n",
+                                     static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec,
+                                     static_cast<long long>(cpu.tv_sec) * 1'000'000'000LL + cpu.tv_nsec);
     if (write(log, line, std::size_t(length)) != length) {
         // Nothing to be done: the figure will show the frame as missing.
     }

@@ -37,6 +37,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/prctl.h>
+#include <csignal>
 #include <time.h>
 #include <unistd.h>
 
@@ -69,6 +71,12 @@ qint64 monotonicNs()
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// Whatever this program starts ends with it, even when it fails or is killed.
+void endWithParent(QProcess &process)
+{
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 QByteArray readFile(const QString &path)
@@ -182,6 +190,7 @@ struct XServer
 
     void start()
     {
+        endWithParent(process);
         process.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
                                               QStringLiteral("-screen"), QStringLiteral("0"),
                                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
@@ -211,10 +220,11 @@ struct XServer
 struct Sample
 {
     double cpuMs = 0;      // utime + stime, all threads, 10 ms ticks
-    double runNs = 0;      // time on a CPU of the live threads (schedstat)
+    double runNs = 0;      // time on a CPU of the live threads (schedstat, ns)
     qint64 switches = 0;   // context switches of the live threads
     qint64 mainSwitches = 0;
     std::map<QString, qint64> switchesByThread;
+    std::map<QString, double> runNsByThread;
     qint64 peakKiB = 0;    // VmHWM
 };
 
@@ -248,7 +258,9 @@ Sample sample(qint64 pid)
             s.mainSwitches = switches;
         const QString name = QString::fromUtf8(readFile(task + QStringLiteral("/comm")).trimmed());
         s.switchesByThread[name + u'/' + tid] = switches;
-        s.runNs += readFile(task + QStringLiteral("/schedstat")).split(' ').value(0).toDouble();
+        const double runNs = readFile(task + QStringLiteral("/schedstat")).split(' ').value(0).toDouble();
+        s.runNs += runNs;
+        s.runNsByThread[name + u'/' + tid] = runNs;
     }
     return s;
 }
@@ -274,6 +286,7 @@ public:
         environment.insert(QStringLiteral("TARIMO_FRAME_LOG"), m_frameLog);
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch);
         m_process.setProcessEnvironment(environment);
+        endWithParent(m_process);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] {
             const qint64 now = monotonicNs();
@@ -317,9 +330,20 @@ public:
         std::vector<qint64> times;
         for (const QByteArray &line : readFile(m_frameLog).split('\n')) {
             if (line.startsWith("frame "))
-                times.push_back(line.mid(6).toLongLong());
+                times.push_back(line.split(' ').value(1).toLongLong());
         }
         return times;
+    }
+
+    // CPU time (ms) the process had used by its first flush: unlike the
+    // wall time, it hardly depends on what else the machine is doing.
+    std::optional<double> firstFrameCpuMs() const
+    {
+        for (const QByteArray &line : readFile(m_frameLog).split('\n')) {
+            if (line.startsWith("frame "))
+                return double(line.split(' ').value(2).toLongLong()) / 1e6;
+        }
+        return std::nullopt;
     }
 
     // Milliseconds from start to the first flush; nothing without one.
@@ -434,9 +458,10 @@ int measure(const Settings &settings)
     const Program bareFetch{QStringLiteral("bare+fetch"), settings.bareFetch, true};
     const std::array<const Program *, 3> programs{&tarimo, &bare, &bareFetch};
 
-    print(QStringLiteral("== whole process, Xvfb %1, price service on 127.0.0.1:443. bare: a Qt Widgets window of "
-                         "400 x 360 that paints once; bare+fetch: the same fetching the day once over HTTPS")
-              .arg(x.display));
+    print(QStringLiteral("== whole process, Xvfb %1, price service on 127.0.0.1:443, load average %2. bare: a Qt "
+                         "Widgets window of 400 x 360 that paints once; bare+fetch: the same fetching the day once "
+                         "over HTTPS")
+              .arg(x.display, QString::fromLatin1(readFile(QStringLiteral("/proc/loadavg")).split(' ').mid(0, 3).join(' '))));
 
     // Requests made by tarimo, counted per start; none may come from idling.
     qsizetype tarimoStarts = 0;
@@ -456,7 +481,7 @@ int measure(const Settings &settings)
         run(*program)->stop();
 
     // Start-up, one program at a time, the order turning each round.
-    std::map<QString, std::vector<double>> firstFrame;
+    std::map<QString, std::vector<double>> firstFrame, firstFrameCpu;
     std::vector<double> pricePainted;
     for (int round = 0; round < settings.rounds; ++round) {
         for (std::size_t i = 0; i < programs.size(); ++i) {
@@ -464,6 +489,7 @@ int measure(const Settings &settings)
             pause(200ms);
             auto child = run(program);
             firstFrame[program.name].push_back(*child->firstFrameMs());
+            firstFrameCpu[program.name].push_back(child->firstFrameCpuMs().value_or(NAN));
             if (&program == &tarimo)
                 pricePainted.push_back(*child->pricePaintedMs());
             child->stop();
@@ -477,6 +503,13 @@ int measure(const Settings &settings)
               .arg(number(tarimoStart), number(bareStart), number(tarimoStart / bareStart, 2),
                    verdict(tarimoStart <= 1.25 * bareStart), number(fetchStart), number(fetchStart / bareStart, 2))
               .arg(settings.rounds));
+    const double tarimoCpu = median(firstFrameCpu[tarimo.name]);
+    const double bareCpu = median(firstFrameCpu[bare.name]);
+    print(QStringLiteral("CPU time to first frame       tarimo %1 ms   bare %2 ms   ratio %3   "
+                         "(bare+fetch %4 ms, %5x; the steadier figure on a busy machine)")
+              .arg(number(tarimoCpu), number(bareCpu), number(tarimoCpu / bareCpu, 2),
+                   number(median(firstFrameCpu[bareFetch.name])),
+                   number(median(firstFrameCpu[bareFetch.name]) / bareCpu, 2)));
     print(QStringLiteral("start-up to price on screen   tarimo %1 ms   (its HTTPS request included; median of %2)")
               .arg(number(median(pricePainted)))
               .arg(settings.rounds));
@@ -513,6 +546,9 @@ int measure(const Settings &settings)
     for (auto &[name, child] : children)
         child->stop();
 
+    const bool newDay = idleTo.toLocalTime().date() != idleFrom.toLocalTime().date();
+    const bool newHour = newDay || idleTo.toLocalTime().time().hour() != idleFrom.toLocalTime().time().hour();
+
     auto peak = [&](const Program &p) { return double(after[p.name].peakKiB) / 1024.0; };
     print(QStringLiteral("peak resident memory (VmHWM)  tarimo %1 MiB   bare %2 MiB   ratio %3   target <= 1.35: %4   "
                          "(bare+fetch %5 MiB, %6x)")
@@ -521,7 +557,17 @@ int measure(const Settings &settings)
                    number(peak(bareFetch) / peak(bare), 2)));
 
     auto cpu = [&](const Program &p) { return (after[p.name].cpuMs - before[p.name].cpuMs) / minutes; };
-    auto runTime = [&](const Program &p) { return (after[p.name].runNs - before[p.name].runNs) / 1e6 / minutes; };
+    // Threads that ended meanwhile took their counts with them: count what
+    // the threads alive at the end did.
+    auto runTime = [&](const Program &p) {
+        const Sample &a = after[p.name], &b = before[p.name];
+        double total = 0;
+        for (const auto &[thread, ns] : a.runNsByThread) {
+            const auto old = b.runNsByThread.find(thread);
+            total += ns - (old == b.runNsByThread.end() ? 0 : old->second);
+        }
+        return total / 1e6 / minutes;
+    };
     print(QStringLiteral("idle CPU (utime+stime)        tarimo %1 ms/min   bare %2 ms/min   target < 20: %3   "
                          "(bare+fetch %4 ms/min; %5 s, all three running)")
               .arg(number(cpu(tarimo)), number(cpu(bare)), verdict(cpu(tarimo) < 20), number(cpu(bareFetch)),
@@ -529,14 +575,10 @@ int measure(const Settings &settings)
     print(QStringLiteral("idle CPU (schedstat, exact)   tarimo %1 ms/min   bare %2 ms/min   (bare+fetch %3 ms/min)")
               .arg(number(runTime(tarimo), 2), number(runTime(bare), 2), number(runTime(bareFetch), 2)));
 
-    // Wakeups: context switches per minute. The minute tick wakes the main
-    // thread once a minute; a faster timer would wake it more often.
-    auto wakeups = [&](const Program &p, bool mainOnly) {
+    // Wakeups: context switches, which a sleeping thread makes once per
+    // wakeup.
+    auto wakeups = [&](const Program &p) {
         const Sample &a = after[p.name], &b = before[p.name];
-        if (mainOnly)
-            return double(a.mainSwitches - b.mainSwitches) / minutes;
-        // Threads that ended meanwhile took their counts with them; count
-        // what the threads alive at the end did.
         qint64 total = 0;
         for (const auto &[thread, count] : a.switchesByThread) {
             const auto old = b.switchesByThread.find(thread);
@@ -544,7 +586,7 @@ int measure(const Settings &settings)
         }
         return double(total) / minutes;
     };
-    auto busiest = [&](const Program &p) {
+    auto threadWakeups = [&](const Program &p) {
         const Sample &a = after[p.name], &b = before[p.name];
         QStringList threads;
         for (const auto &[thread, count] : a.switchesByThread) {
@@ -553,27 +595,36 @@ int measure(const Settings &settings)
             if (delta > 0)
                 threads << QStringLiteral("%1 %2").arg(thread.section(u'/', 0, 0)).arg(delta);
         }
+        qsizetype ended = 0;
+        for (const auto &[thread, count] : b.switchesByThread)
+            ended += a.switchesByThread.count(thread) ? 0 : 1;
+        if (ended)
+            threads << QStringLiteral("%1 threads ended").arg(ended);
         return threads.join(QStringLiteral(", "));
     };
-    const double tickRate = double(ticks) / minutes;
-    const double mainWakeups = wakeups(tarimo, true);
-    // Each tick may take a wakeup for its timer and one for the posted hour
-    // check; allow that, and the bare window's own rate.
-    const bool noFastTimer = mainWakeups <= 2 * tickRate + wakeups(bare, true) + 1;
-    print(QStringLiteral("idle wakeups, main thread     tarimo %1 /min   bare %2 /min   minute ticks %3 in %4 min   "
-                         "no timer faster than the tick: %5")
-              .arg(number(mainWakeups), number(wakeups(bare, true)))
-              .arg(ticks)
+    // The tick wakes the main thread once a minute (a context switch or
+    // two), a new hour once more; a repeating timer of its own faster than
+    // the tick would wake it more often than that. Allowed besides: two
+    // one-off clean-ups (the network stack drops its idle connection and
+    // lookup threads 30 s and 120 s after the load), and whatever the bare
+    // window's main thread did.
+    const qint64 mainWoke = after[tarimo.name].mainSwitches - before[tarimo.name].mainSwitches;
+    const qint64 bareWoke = after[bare.name].mainSwitches - before[bare.name].mainSwitches;
+    const qint64 wakeupsAllowed = 2 * ticks + (newHour ? 1 : 0) + 2 + bareWoke;
+    print(QStringLiteral("idle wakeups, main thread     tarimo %1 in %2 min (%3 /min, %4 allowed)   bare %5   "
+                         "minute ticks %6   no timer faster than the tick: %7")
+              .arg(mainWoke)
               .arg(number(minutes))
-              .arg(verdict(noFastTimer && ticks <= qsizetype(std::ceil(minutes)))));
+              .arg(number(double(mainWoke) / minutes))
+              .arg(wakeupsAllowed)
+              .arg(bareWoke)
+              .arg(ticks)
+              .arg(verdict(mainWoke <= wakeupsAllowed && ticks <= qsizetype(std::ceil(minutes)))));
     print(QStringLiteral("idle wakeups, all threads     tarimo %1 /min (%2)   bare %3 /min   bare+fetch %4 /min")
-              .arg(number(wakeups(tarimo, false)), busiest(tarimo), number(wakeups(bare, false)),
-                   number(wakeups(bareFetch, false))));
+              .arg(number(wakeups(tarimo)), threadWakeups(tarimo), number(wakeups(bare)), number(wakeups(bareFetch))));
 
     // A new hour while idle repaints once; a new day blanks, loads and
     // repaints.
-    const bool newDay = idleTo.toLocalTime().date() != idleFrom.toLocalTime().date();
-    const bool newHour = newDay || idleTo.toLocalTime().time().hour() != idleFrom.toLocalTime().time().hour();
     const qsizetype repaintsAllowed = (newHour ? 1 : 0) + (newDay ? 2 : 0);
     print(QStringLiteral("idle repaints                 tarimo %1   bare %2   allowed %3 (new hour: %4)   "
                          "no repaint while idle: %5")
