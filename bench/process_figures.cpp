@@ -18,10 +18,10 @@
 //       Only the service and Xvfb (its DISPLAY printed), for a closer look
 //       at one program by hand in the same namespaces.
 //
-// Neither program is changed or told anything: tarimo finds its service by
-// name and trusts it through the system CA directory, as it would on any
-// desktop. The frame probe (LD_PRELOAD) timestamps every window flush of
-// both programs alike.
+// No program is changed or given options: tarimo finds its service by name
+// and trusts it through the system CA directory, as it would on any
+// desktop; the environment names only the X display and the frame probe
+// (LD_PRELOAD), which timestamps every window flush of every program alike.
 
 #include "tests/support/price_day.h"
 #include "tests/support/test_certificates.h"
@@ -221,7 +221,7 @@ struct Sample
 {
     double cpuMs = 0;      // utime + stime, all threads, 10 ms ticks
     double runNs = 0;      // time on a CPU of the live threads (schedstat, ns)
-    qint64 switches = 0;   // context switches of the live threads
+    qint64 switches = 0;   // voluntary context switches (wakeups) of the live threads
     qint64 mainSwitches = 0;
     std::map<QString, qint64> switchesByThread;
     std::map<QString, double> runNsByThread;
@@ -251,8 +251,9 @@ Sample sample(qint64 pid)
     for (const QString &tid : threads) {
         const QString task = proc + QStringLiteral("/task/") + tid;
         const QByteArray status = readFile(task + QStringLiteral("/status"));
-        const qint64 switches = statusField(status, "voluntary_ctxt_switches")
-                                + statusField(status, "nonvoluntary_ctxt_switches");
+        // A thread that sleeps and wakes makes one voluntary switch; being
+        // preempted by other programs does not count.
+        const qint64 switches = statusField(status, "voluntary_ctxt_switches");
         s.switches += switches;
         if (tid.toLongLong() == pid)
             s.mainSwitches = switches;
@@ -575,8 +576,7 @@ int measure(const Settings &settings)
     print(QStringLiteral("idle CPU (schedstat, exact)   tarimo %1 ms/min   bare %2 ms/min   (bare+fetch %3 ms/min)")
               .arg(number(runTime(tarimo), 2), number(runTime(bare), 2), number(runTime(bareFetch), 2)));
 
-    // Wakeups: context switches, which a sleeping thread makes once per
-    // wakeup.
+    // Wakeups: voluntary context switches, one per sleep.
     auto wakeups = [&](const Program &p) {
         const Sample &a = after[p.name], &b = before[p.name];
         qint64 total = 0;
@@ -602,8 +602,8 @@ int measure(const Settings &settings)
             threads << QStringLiteral("%1 threads ended").arg(ended);
         return threads.join(QStringLiteral(", "));
     };
-    // The tick wakes the main thread once a minute (a context switch or
-    // two), a new hour once more; a repeating timer of its own faster than
+    // The tick wakes the main thread once a minute (once or twice), a new
+    // hour once more; a repeating timer of its own faster than
     // the tick would wake it more often than that. Allowed besides: two
     // one-off clean-ups (the network stack drops its idle connection and
     // lookup threads 30 s and 120 s after the load), and whatever the bare
