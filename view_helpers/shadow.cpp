@@ -50,7 +50,9 @@ int blurReach(qreal sigma)
     return reach;
 }
 
-// One box blur of a line; beyond the ends the end values repeat.
+// One box blur of a line; beyond the ends the end values repeat. The
+// window's edges are clamped only near the ends of the line, so the middle,
+// where nearly all pixels are, runs without bounds checks.
 void boxLine(const uchar *source, uchar *target, int length, int radius)
 {
     if (radius == 0 || length == 0) {
@@ -62,7 +64,18 @@ void boxLine(const uchar *source, uchar *target, int length, int radius)
     int sum = 0;
     for (int k = -radius; k <= radius; ++k)
         sum += source[std::clamp(k, 0, last)];
-    for (int x = 0; x < length; ++x) {
+    const int safeFrom = radius;              // x - radius >= 0
+    const int safeTo = length - radius - 1;   // x + radius + 1 <= last
+    int x = 0;
+    for (; x < std::min(safeFrom, length); ++x) {
+        target[x] = uchar((sum + size / 2) / size);
+        sum += source[std::min(x + radius + 1, last)] - source[std::max(x - radius, 0)];
+    }
+    for (; x < safeTo; ++x) {
+        target[x] = uchar((sum + size / 2) / size);
+        sum += source[x + radius + 1] - source[x - radius];
+    }
+    for (; x < length; ++x) {
         target[x] = uchar((sum + size / 2) / size);
         sum += source[std::min(x + radius + 1, last)] - source[std::max(x - radius, 0)];
     }
@@ -417,9 +430,95 @@ void drawInnerShadow(QPainter &painter, const QPainterPath &shape, const Shadow 
 
 void drawInnerShadow(QPainter &painter, const QRectF &rect, const Shadow &shadow)
 {
-    QPainterPath path;
-    path.addRect(rect);
-    drawInnerShadow(painter, path, shadow);
+    if (!shadow.color.isValid() || shadow.color.alpha() == 0 || rect.isEmpty())
+        return;
+    const qreal ratio = pixelRatioOf(painter);
+    const qreal sigma = shadow.radius / 2.0 * ratio;
+    if (!(sigma > 0)) {
+        QPainterPath path;
+        path.addRect(rect);
+        drawInnerShadow(painter, path, shadow);
+        return;
+    }
+
+    // A rectangle blurs one axis at a time: the blurred coverage of the
+    // casting rectangle is X(x) · Y(y), with X and Y Gaussian-blurred spans.
+    // So the shadow needs no blur at all, and it is non-zero only in a band
+    // along the edges: only that band is kept, as four strips.
+    const QPointF origin = snapped(rect.topLeft(), ratio);
+    const qreal left = (rect.left() - origin.x()) * ratio;
+    const qreal top = (rect.top() - origin.y()) * ratio;
+    const qreal right = (rect.right() - origin.x()) * ratio;
+    const qreal bottom = (rect.bottom() - origin.y()) * ratio;
+    const int width = int(std::ceil(right));
+    const int height = int(std::ceil(bottom));
+    const QPointF offset = shadow.offset * ratio;
+    const qreal opacity = shadow.color.alphaF();
+
+    auto axis = [sigma](int count, qreal from, qreal to, qreal shift) {
+        struct Axis
+        {
+            std::vector<qreal> inside; // how much of each pixel the rectangle covers
+            std::vector<qreal> cast;   // blurred coverage of the moved rectangle
+        } result;
+        const qreal scale = 1.0 / (sigma * std::sqrt(2.0));
+        for (int i = 0; i < count; ++i) {
+            result.inside.push_back(std::clamp(std::min(i + 1.0, to) - std::max(qreal(i), from), 0.0, 1.0));
+            const qreal centre = i + 0.5;
+            result.cast.push_back(0.5 * (std::erf((centre - from - shift) * scale) - std::erf((centre - to - shift) * scale)));
+        }
+        return result;
+    };
+    const auto xs = axis(width, left, right, offset.x());
+    const auto ys = axis(height, top, bottom, offset.y());
+
+    // Rows and columns whose shadow rounds to nothing on their own axis.
+    const qreal clear = 1.0 - 0.25 / 255.0 / std::max(opacity, 0.01);
+    auto clearRange = [clear](const std::vector<qreal> &cast) {
+        int first = 0;
+        while (first < int(cast.size()) && cast[std::size_t(first)] < clear)
+            ++first;
+        int last = int(cast.size()) - 1;
+        while (last >= first && cast[std::size_t(last)] < clear)
+            --last;
+        return std::pair(first, last + 1); // [first, end)
+    };
+    auto [clearLeft, clearRight] = clearRange(xs.cast);
+    auto [clearTop, clearBottom] = clearRange(ys.cast);
+    if (clearLeft >= clearRight || clearTop >= clearBottom)
+        clearLeft = clearRight = clearTop = clearBottom = 0;
+
+    const auto table = coverageTable(shadow.color);
+    const QByteArray key = KeyBuilder('R').add(ratio).add(shadow, 1.0).add(left).add(top).add(right).add(bottom).bytes();
+    auto strip = [&](char part, QRect area) {
+        if (area.isEmpty())
+            return;
+        const QByteArray stripKey = key + part;
+        std::optional<QImage> image = imageCache().find(stripKey);
+        if (!image) {
+            image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            for (int y = 0; y < area.height(); ++y) {
+                const std::size_t j = std::size_t(area.top() + y);
+                auto *target = reinterpret_cast<QRgb *>(image->scanLine(y));
+                for (int x = 0; x < area.width(); ++x) {
+                    const std::size_t i = std::size_t(area.left() + x);
+                    const qreal cover = xs.inside[i] * ys.inside[j] * (1.0 - xs.cast[i] * ys.cast[j]);
+                    target[x] = table[std::size_t(std::lround(std::clamp(cover, 0.0, 1.0) * 255))];
+                }
+            }
+            image->setDevicePixelRatio(ratio);
+            imageCache().insert(stripKey, *image);
+        }
+        painter.drawImage(origin + QPointF(area.topLeft()) / ratio, *image);
+    };
+    if (clearRight == 0) {
+        strip('a', QRect(0, 0, width, height));
+        return;
+    }
+    strip('t', QRect(0, 0, width, clearTop));
+    strip('b', QRect(0, clearBottom, width, height - clearBottom));
+    strip('l', QRect(0, clearTop, clearLeft, clearBottom - clearTop));
+    strip('r', QRect(clearRight, clearTop, width - clearRight, clearBottom - clearTop));
 }
 
 ShadowCacheStatistics shadowCacheStatistics()
