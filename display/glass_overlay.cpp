@@ -29,7 +29,6 @@ void GlassOverlay::setContentHeight(qreal height)
     if (height == m_contentHeight)
         return;
     m_contentHeight = height;
-    m_cache = QImage();
     update();
 }
 
@@ -82,16 +81,12 @@ void GlassOverlay::drawGlass(QPainter &painter, QSizeF size, qreal contentHeight
 
 void GlassOverlay::paintEvent(QPaintEvent *)
 {
-    const qreal ratio = devicePixelRatioF();
-    if (m_cache.isNull() || m_cache.devicePixelRatio() != ratio || m_cache.size() != size() * ratio) {
-        m_cache = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        m_cache.setDevicePixelRatio(ratio);
-        m_cache.fill(Qt::transparent);
-        QPainter painter(&m_cache);
-        drawGlass(painter, size(), m_contentHeight);
-    }
+    // Drawn afresh: the gradients are quick, the blurred inner shadow comes
+    // from the shared cache, and the panel repaints only when a price or an
+    // hour changes, so a full-panel image of our own would be memory held
+    // for little.
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), m_cache);
+    drawGlass(painter, size(), m_contentHeight);
 }
 
 } // namespace tarimo::display

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 #include <optional>
@@ -9,8 +8,7 @@ namespace tarimo::display {
 
 // The glass in front of the price panel: a curved gloss across its upper
 // part, a shade towards the bottom, a shade from the top and an inner
-// shadow along the edges. Ignores the mouse; drawn once and reused, since
-// it never changes with the prices.
+// shadow along the edges. Ignores the mouse.
 class GlassOverlay : public QWidget
 {
     Q_OBJECT
@@ -36,7 +34,6 @@ protected:
 
 private:
     qreal m_contentHeight = 0;
-    QImage m_cache;
 };
 
 } // namespace tarimo::display
