@@ -18,7 +18,7 @@ AmpelloApp::AmpelloApp()
 AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::ContentViewModel::Clock clock)
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tarimo"));
-    QGuiApplication::setWindowIcon(namedIcon(QStringLiteral("logopixel")));
+    QGuiApplication::setWindowIcon(applicationIcon());
 
     m_viewModel = new price::ContentViewModel(std::move(provider), std::move(clock), this);
 

@@ -21,7 +21,7 @@ MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setWindowTitle(QStringLiteral("Tarimo"));
-    setWindowIcon(namedIcon(QStringLiteral("logopixel")));
+    setWindowIcon(applicationIcon());
     // The panel draws no background: this colour is what shows behind it.
     setAutoFillBackground(true);
     setPalette(displayPalette());

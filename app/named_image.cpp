@@ -1,7 +1,6 @@
 #include "app/named_image.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QImageReader>
 
 // The images live in this static library, whose resource initialiser the
 // linker would drop: nothing refers to it by name.
@@ -14,35 +13,37 @@ namespace tarimo::app {
 
 namespace {
 
-QString resourcePath(const QString &name)
+QString resourcePath(const QString &name, const QString &suffix = QStringLiteral(".svg"))
 {
     static const bool initialised = (initialiseImages(), true);
     Q_UNUSED(initialised);
-    return QStringLiteral(":/images/%1.svg").arg(name);
+    return QStringLiteral(":/images/%1%2").arg(name, suffix);
 }
 
 } // namespace
 
 QPixmap namedImage(const QString &name, QSize size, qreal devicePixelRatio)
 {
-    QSvgRenderer renderer(resourcePath(name));
-    QPixmap pixmap(size * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
+    return namedIcon(name).pixmap(size, devicePixelRatio);
 }
 
 QSize namedImageSize(const QString &name)
 {
-    return QSvgRenderer(resourcePath(name)).defaultSize();
+    return QImageReader(resourcePath(name)).size();
 }
 
 QIcon namedIcon(const QString &name)
 {
     // The svg icon engine renders each requested size from the drawing.
     return QIcon(resourcePath(name));
+}
+
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {32, 64, 128})
+        icon.addFile(resourcePath(QStringLiteral("logopixel"), QStringLiteral("-%1.png").arg(size)), QSize(size, size));
+    return icon;
 }
 
 } // namespace tarimo::app
