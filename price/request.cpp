@@ -16,7 +16,7 @@ const QUrl &Request::baseURL()
 }
 
 Request::Request()
-    : Request(baseURL(), api_client::URLSession::shared())
+    : Request(baseURL(), nullptr)
 {}
 
 Request::Request(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession)
@@ -34,9 +34,11 @@ QString Request::path(const QDateTime &date, Zone zone)
 
 api_client::Client::Configuration Request::configuration() const
 {
+    // The shared transport is made on first use, not at start-up: the first
+    // frame of the window should not wait for the network stack.
     return {m_baseURL,
             nullptr,
-            m_urlSession,
+            m_urlSession ? m_urlSession : api_client::URLSession::shared(),
             api_client::KeyDecodingStrategy::useDefaultKeys,
             api_client::DateDecodingStrategy::iso8601,
             api_client::NonConformingFloatStrategy::convertingToString(

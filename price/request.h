@@ -26,7 +26,8 @@ public:
 
     // The service, through the process's shared transport.
     Request();
-    // Another origin or transport (tests point it at a loopback server).
+    // Another origin or transport (tests point it at a loopback server); no
+    // transport means the shared one.
     Request(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession);
 
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
