@@ -87,23 +87,34 @@ int Equalizer::hourAt(QPointF position) const
     return -1;
 }
 
-bool Equalizer::isLit(int hour, int cell) const
+std::optional<double> Equalizer::level(int hour) const
 {
     if (!m_viewModel)
-        return false;
+        return std::nullopt;
     const auto record = m_viewModel->priceRecord(hour);
     if (!record)
-        return false;
+        return std::nullopt;
+    return m_viewModel->relativePrice(*record);
+}
+
+bool Equalizer::isLit(int cell, const std::optional<double> &level) const
+{
     // A level that is not a number (all prices equal) lights nothing.
     const double upper = m_endCell;
-    return (upper - cell) / upper <= m_viewModel->relativePrice(*record);
+    return level && (upper - cell) / upper <= *level;
+}
+
+bool Equalizer::isLit(int hour, int cell) const
+{
+    return isLit(cell, level(hour));
 }
 
 int Equalizer::litCellCount(int hour) const
 {
+    const auto hourLevel = level(hour);
     int lit = 0;
     for (int cell = m_firstCell; cell < m_endCell; ++cell)
-        lit += isLit(hour, cell) ? 1 : 0;
+        lit += isLit(cell, hourLevel) ? 1 : 0;
     return lit;
 }
 

@@ -69,6 +69,9 @@ private:
     };
 
     static QFont labelFont(const QFont &base, bool bold);
+    // The hour's level, or nothing when it has no record.
+    std::optional<double> level(int hour) const;
+    bool isLit(int cell, const std::optional<double> &level) const;
     qreal labelHeight() const;
     int litCellCount(int hour) const;
     QImage render(const CacheKey &key) const;
