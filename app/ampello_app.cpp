@@ -18,7 +18,6 @@ AmpelloApp::AmpelloApp()
 AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::ContentViewModel::Clock clock)
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tarimo"));
-    QGuiApplication::setWindowIcon(applicationIcon());
 
     m_viewModel = new price::ContentViewModel(std::move(provider), std::move(clock), this);
 
@@ -39,6 +38,10 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     m_mainWindow->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainWindow.get(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { m_menu->popup(m_mainWindow->mapToGlobal(position)); });
+    // Decoding the icon's bitmaps takes a few milliseconds that the first
+    // frame need not wait for.
+    connect(m_mainWindow.get(), &MainWindow::firstFramePainted, this,
+            [] { QGuiApplication::setWindowIcon(applicationIcon()); });
     m_mainWindow->show();
 }
 

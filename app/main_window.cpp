@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
-#include "app/named_image.h"
 #include "display/content_view.h"
 
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 namespace tarimo::app {
 
@@ -21,7 +23,6 @@ MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setWindowTitle(QStringLiteral("Tarimo"));
-    setWindowIcon(applicationIcon());
     // The panel draws no background: this colour is what shows behind it.
     setAutoFillBackground(true);
     setPalette(displayPalette());
@@ -39,6 +40,13 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!std::exchange(m_painted, true))
+        QTimer::singleShot(0, this, &MainWindow::firstFramePainted);
 }
 
 } // namespace tarimo::app

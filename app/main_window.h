@@ -27,12 +27,19 @@ public:
 
     display::ContentView *contentView() const { return m_contentView; }
 
+Q_SIGNALS:
+    // Once, after the first frame is on screen: the moment for work that
+    // the first frame should not wait for.
+    void firstFramePainted();
+
 protected:
     // Dragging the panel anywhere but on a zone label moves the window.
     void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     display::ContentView *m_contentView = nullptr;
+    bool m_painted = false;
 };
 
 } // namespace tarimo::app

@@ -92,6 +92,8 @@ private Q_SLOTS:
                  (QList<qint64>{12, 1, 4, 1, 5}));
         QCOMPARE(m_server->requestCount(), 1);
         QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone::se3);
+        // The icon follows the first frame.
+        QTRY_VERIFY(!window->windowIcon().isNull());
     }
 
     void menuHoldsAboutAndQuitOnly()
