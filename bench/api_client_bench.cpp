@@ -2,6 +2,7 @@
 // test server, which runs in the same thread as the client; the time is the
 // wall time of one whole transfer seen from the caller.
 
+#include "bench/benchmark_main.h"
 #include "api_client/api_client.h"
 #include "tests/support/run_task.h"
 #include "tests/support/test_server.h"
@@ -149,11 +150,5 @@ BENCHMARK(BM_UrlWithQuery);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

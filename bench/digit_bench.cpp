@@ -1,4 +1,5 @@
 // Costs of drawing segment digits and their glows.
+#include "bench/benchmark_main.h"
 #include "digit/digit.h"
 #include "view_helpers/shadow.h"
 
@@ -126,11 +127,5 @@ BENCHMARK(blurPanelInnerShadow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // Costs of repainting the whole price panel with a loaded day: the header,
 // five digits, the zones, the 24 × 38 cell chart and the glass.
 
+#include "bench/benchmark_main.h"
 #include "display/content_view.h"
 #include "price/content_view_model.h"
 #include "tests/support/run_task.h"
@@ -112,13 +113,5 @@ BENCHMARK(repaintFirst)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetiti
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

@@ -1,6 +1,7 @@
 // Costs of the price side: decoding a day of prices as the live request does,
 // the hour-by-hour view of it, and the digits of a price.
 
+#include "bench/benchmark_main.h"
 #include "api_client/client.h"
 #include "api_client/request.h"
 #include "price/digit_model.h"
@@ -116,11 +117,5 @@ BENCHMARK(makeDigitModel)->Repetitions(5)->ReportAggregatesOnly();
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }
