@@ -51,6 +51,16 @@ QCoro::Task<Request> makePlainRequest(QUrl baseURL, QString path)
 
 } // namespace
 
+JsonDecoder Client::Configuration::decoder() const
+{
+    JsonDecoder decoder;
+    decoder.keyDecodingStrategy = keydecodingStrategy;
+    decoder.dateDecodingStrategy = dateDecodingStrategy;
+    if (nonConformingFloatStrategy.convertToString)
+        decoder.nonConformingFloatDecodingStrategy = nonConformingFloatStrategy;
+    return decoder;
+}
+
 std::optional<QUrl> Client::resolve(const QString &path, const QUrl &baseURL)
 {
     const QUrl reference(path, QUrl::StrictMode);

@@ -59,6 +59,10 @@ public:
         NonConformingFloatStrategy nonConformingFloatStrategy;
         // Seconds; replaces the 60 seconds of every request built with it.
         std::optional<double> timeout;
+
+        // A decoder for answers: the key and date strategies, and the
+        // non-finite texts when the float strategy converts to text.
+        JsonDecoder decoder() const;
     };
 
     struct Credentials;

@@ -210,16 +210,11 @@ QString ClientProvider::Request::parameterString(const AnyEncodable &value, bool
 
 JsonDecoder ClientProvider::Request::decoder() const
 {
+    if (m_config)
+        return m_config->decoder();
     JsonDecoder decoder;
-    if (m_config) {
-        decoder.keyDecodingStrategy = m_config->keydecodingStrategy;
-        decoder.dateDecodingStrategy = m_config->dateDecodingStrategy;
-        if (m_config->nonConformingFloatStrategy.convertToString)
-            decoder.nonConformingFloatDecodingStrategy = m_config->nonConformingFloatStrategy;
-    } else {
-        decoder.keyDecodingStrategy = KeyDecodingStrategy::convertFromSnakeCase;
-        decoder.dateDecodingStrategy = DateDecodingStrategy::deferredToDate;
-    }
+    decoder.keyDecodingStrategy = KeyDecodingStrategy::convertFromSnakeCase;
+    decoder.dateDecodingStrategy = DateDecodingStrategy::deferredToDate;
     return decoder;
 }
 

@@ -2,13 +2,10 @@
 // the hour-by-hour view of it, and the digits of a price.
 
 #include "bench/benchmark_main.h"
-#include "api_client/client.h"
-#include "api_client/request.h"
 #include "price/digit_model.h"
 #include "price/hourly_prices.h"
 #include "price/request.h"
 #include "tests/support/price_day.h"
-#include "tests/support/run_task.h"
 
 #include <QCoreApplication>
 
@@ -33,25 +30,11 @@ QByteArray dayJson()
     return test_support::serviceDay(ordinaryDay, 15, dayCurve);
 }
 
-// The decoder of the live request's own GET request for the day, so that
-// its settings are exactly those the service is read with.
-api_client::JsonDecoder liveDecoder()
-{
-    const price::Request live(price::Request::baseURL(), nullptr);
-    const api_client::Client client(live.configuration());
-    auto request = test_support::runTask(
-        client.makeGetRequest(price::Request::path(QDateTime(ordinaryDay, QTime(12, 0)), price::Zone::se3),
-                              std::nullopt));
-    if (!request.succeeded())
-        throw std::runtime_error(request.errorText().toStdString());
-    return request.value().decoder();
-}
-
 // Parse and decode, as the request does with the body of the answer.
 void decodeDay(benchmark::State &state)
 {
     const QByteArray json = dayJson();
-    const api_client::JsonDecoder decoder = liveDecoder();
+    const api_client::JsonDecoder decoder = price::Request::decoder();
     for (auto _ : state) {
         auto records = decoder.decode<std::vector<price::SpotPriceModel>>(json);
         if (records.size() != 96) {
@@ -78,7 +61,7 @@ BENCHMARK(parseDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggreg
 // The 96 quarter hours folded into 24 hours, done for every loaded day.
 void hourlyViewOfDay(benchmark::State &state)
 {
-    const auto records = liveDecoder().decode<std::vector<price::SpotPriceModel>>(dayJson());
+    const auto records = price::Request::decoder().decode<std::vector<price::SpotPriceModel>>(dayJson());
     for (auto _ : state) {
         auto hours = price::hourlyView(records);
         if (hours.size() != 24) {

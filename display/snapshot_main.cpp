@@ -9,6 +9,7 @@
 
 #include "display/content_view.h"
 #include "price/content_view_model.h"
+#include "price/request.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -60,10 +61,7 @@ int main(int argc, char *argv[])
     if (!file.open(QIODevice::ReadOnly))
         return fail("cannot read " + arguments[1].toStdString());
 
-    api_client::JsonDecoder decoder;
-    decoder.dateDecodingStrategy = api_client::DateDecodingStrategy::iso8601;
-    decoder.nonConformingFloatDecodingStrategy = api_client::NonConformingFloatStrategy::convertingToString(
-        QStringLiteral("+Infinity"), QStringLiteral("-Infinity"), QStringLiteral("NaN"));
+    const api_client::JsonDecoder decoder = price::Request::decoder();
 
     QDateTime now;
     std::vector<price::SpotPriceModel> day;

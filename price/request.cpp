@@ -36,9 +36,20 @@ api_client::Client::Configuration Request::configuration() const
 {
     // The shared transport is made on first use, not at start-up: the first
     // frame of the window should not wait for the network stack.
-    return {m_baseURL,
+    return configuration(m_baseURL, m_urlSession ? m_urlSession : api_client::URLSession::shared());
+}
+
+api_client::JsonDecoder Request::decoder()
+{
+    return configuration(baseURL(), nullptr).decoder();
+}
+
+api_client::Client::Configuration Request::configuration(QUrl baseURL,
+                                                         std::shared_ptr<api_client::URLSessionProvider> urlSession)
+{
+    return {std::move(baseURL),
             nullptr,
-            m_urlSession ? m_urlSession : api_client::URLSession::shared(),
+            std::move(urlSession),
             api_client::KeyDecodingStrategy::useDefaultKeys,
             api_client::DateDecodingStrategy::iso8601,
             api_client::NonConformingFloatStrategy::convertingToString(

@@ -38,8 +38,14 @@ public:
     // How the client is set up for the service: keys as the service writes
     // them, ISO 8601 times, and its texts for non-finite numbers.
     api_client::Client::Configuration configuration() const;
+    // How the service's answers are decoded, for whoever reads a day of
+    // prices without a request (fixtures, the snapshot tool).
+    static api_client::JsonDecoder decoder();
 
 private:
+    static api_client::Client::Configuration configuration(QUrl baseURL,
+                                                           std::shared_ptr<api_client::URLSessionProvider> urlSession);
+
     QUrl m_baseURL;
     std::shared_ptr<api_client::URLSessionProvider> m_urlSession;
 };

@@ -3,10 +3,9 @@
 // A price source whose answers a test chooses, for tests of what is built on
 // the provider interface (the view model, the display).
 
+#include "price/request.h"
 #include "price/request_provider.h"
 #include "tests/support/price_day.h"
-
-#include "api_client/json_coding.h"
 
 #include <QCoro/QCoroTimer>
 #include <QList>
@@ -20,11 +19,7 @@ namespace tarimo::test_support {
 // Decodes a day the way the live price request does.
 inline std::vector<price::SpotPriceModel> decodeServiceDay(const QByteArray &json)
 {
-    api_client::JsonDecoder decoder;
-    decoder.dateDecodingStrategy = api_client::DateDecodingStrategy::iso8601;
-    decoder.nonConformingFloatDecodingStrategy = api_client::NonConformingFloatStrategy::convertingToString(
-        QStringLiteral("+Infinity"), QStringLiteral("-Infinity"), QStringLiteral("NaN"));
-    return decoder.decode<std::vector<price::SpotPriceModel>>(json);
+    return price::Request::decoder().decode<std::vector<price::SpotPriceModel>>(json);
 }
 
 // Answers each fetch with what `answer` gives (or throws), after a delay.
