@@ -14,11 +14,6 @@ namespace tarimo::price {
 
 namespace {
 
-int localHour(const QDateTime &instant)
-{
-    return instant.toLocalTime().time().hour();
-}
-
 // After the first failure the next tick retries, then the waits grow so that
 // a lasting outage does not hammer the service.
 int ticksBeforeRetry(int failuresInARow)
@@ -122,7 +117,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
 
 void ContentViewModel::updateCurrentPrice()
 {
-    const auto record = priceRecord(localHour(m_selectedDate));
+    const auto record = priceRecord(localHour(m_selectedDate).hour);
     if (!record)
         throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
 
@@ -178,8 +173,8 @@ void ContentViewModel::tick()
         startLoad();
     }
 
-    const int h = localHour(now);
-    const int s = localHour(m_selectedDate);
+    const int h = localHour(now).hour;
+    const int s = localHour(m_selectedDate).hour;
     printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
 
     // A new hour of the same day: show it from the records already held.
@@ -226,7 +221,7 @@ void ContentViewModel::setResponse(std::optional<std::vector<SpotPriceModel>> re
     m_hourOfDay.clear();
     m_priceRange.reset();
     for (const SpotPriceModel &entry : m_hourly) {
-        m_hourOfDay.push_back(localHour(*entry.timeStart));
+        m_hourOfDay.push_back(localHour(*entry.timeStart).hour);
         if (entry.spotPriceSEK && std::isfinite(*entry.spotPriceSEK)) {
             const double price = *entry.spotPriceSEK;
             m_priceRange = m_priceRange ? std::pair(std::min(m_priceRange->first, price), std::max(m_priceRange->second, price))

@@ -96,30 +96,38 @@ private Q_SLOTS:
         QVERIFY(provider->calls.empty());
     }
 
-    // At 14:20 the digits show hour 14, which costs 14 kronor.
+    // At 14:20 the digits and the tooltip show hour 14, which costs 14 kronor.
     void loadShowsTheHour_data()
     {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QList<qint64>>("digits");
-        QTest::newRow("whole hours") << hourNumberDays(60) << QList<qint64>{B, 1, 4, 0, 0};
+        QTest::addColumn<QString>("label");
+        QTest::newRow("whole hours") << hourNumberDays(60) << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
         QTest::newRow("another day's records match by hour")
             << Answer([](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); })
-            << QList<qint64>{B, 1, 4, 0, 0};
+            << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
         QTest::newRow("first of two equal hours") << edited(60, [](auto &day) {
             SpotPriceModel again = day[14];
             again.timeStart = again.timeStart->addDays(1);
             again.spotPriceSEK = 99.0;
             day.insert(day.begin(), again);
-        }) << QList<qint64>{B, 9, 9, 0, 0};
-        QTest::newRow("hour without price") << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank;
-        QTest::newRow("NaN price")
+        }) << QList<qint64>{B, 9, 9, 0, 0} << "9900 öre / kwh";
+        QTest::newRow("hour without price")
+            << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank << "";
+        QTest::newRow("a NaN quarter counts as absent")
             << edited(15, [](auto &day) { day[57].spotPriceSEK = std::numeric_limits<double>::quiet_NaN(); })
-            << blank;
+            << QList<qint64>{B, 1, 4, 1, 7} << "1417 öre / kwh"; // (14.0 + 14.2 + 14.3) / 3
+        // The mean is 3142.5 öre exactly; in binary it falls just below.
+        QTest::newRow("a mean of half an öre rounds up") << edited(15, [](auto &day) {
+            for (int q = 0; q < 4; ++q)
+                day[56 + q].spotPriceSEK = std::array{31.3, 31.32, 31.54, 31.54}[q];
+        }) << QList<qint64>{B, 3, 1, 4, 3} << "3143 öre / kwh";
     }
     void loadShowsTheHour()
     {
         QFETCH(Answer, answer);
         QFETCH(QList<qint64>, digits);
+        QFETCH(QString, label);
         auto provider = std::make_shared<ScriptedProvider>(answer);
         provider->delay = 10ms;
         ContentViewModel model(provider, clock());
@@ -130,6 +138,7 @@ private Q_SLOTS:
 
         QCOMPARE(states, (QList<State>{State::loading, State::loaded}));
         QCOMPARE(codes(model.spotPrice()), digits);
+        QCOMPARE(model.priceLabel(14), label);
         QCOMPARE(provider->calls.size(), std::size_t(1));
         QCOMPARE(provider->calls[0].zone, Zone::se3);
         QCOMPARE(provider->calls[0].date, m_now);
