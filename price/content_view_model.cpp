@@ -128,10 +128,14 @@ void ContentViewModel::updateCurrentPrice()
 
 std::optional<SpotPriceModel> ContentViewModel::priceRecord(int hour) const
 {
-    const auto it = std::find(m_hourOfDay.begin(), m_hourOfDay.end(), hour);
-    if (it == m_hourOfDay.end())
+    if (hour < 0 || hour >= int(m_spansOfHour.size()) || m_spansOfHour[std::size_t(hour)].empty())
         return std::nullopt;
-    return m_hourly[std::size_t(it - m_hourOfDay.begin())];
+    const std::vector<Span> &spans = m_spansOfHour[std::size_t(hour)];
+    const qint64 selected = m_selectedDate.toMSecsSinceEpoch();
+    const auto holding = std::find_if(spans.begin(), spans.end(), [&](const Span &span) {
+        return span.start <= selected && span.end && selected < *span.end;
+    });
+    return m_hourly[(holding != spans.end() ? *holding : spans.front()).entry];
 }
 
 double ContentViewModel::relativePrice(const SpotPriceModel &record) const
@@ -173,12 +177,15 @@ void ContentViewModel::tick()
         startLoad();
     }
 
-    const int h = localHour(now).hour;
-    const int s = localHour(m_selectedDate).hour;
+    const LocalHour present = localHour(now);
+    const LocalHour selected = localHour(m_selectedDate);
+    const int h = present.hour;
+    const int s = selected.hour;
     printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
 
     // A new hour of the same day: show it from the records already held.
-    if (s < h) {
+    // The autumn day's second 02 hour is new too, though its number is not.
+    if (s < h || (s == h && present.start > selected.start)) {
         printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
         QTimer::singleShot(0, this, [this] {
@@ -218,10 +225,14 @@ void ContentViewModel::setResponse(std::optional<std::vector<SpotPriceModel>> re
 {
     m_response = std::move(response);
     m_hourly = m_response ? hourlyView(*m_response) : std::vector<SpotPriceModel>();
-    m_hourOfDay.clear();
+    for (std::vector<Span> &spans : m_spansOfHour)
+        spans.clear();
     m_priceRange.reset();
-    for (const SpotPriceModel &entry : m_hourly) {
-        m_hourOfDay.push_back(localHour(*entry.timeStart).hour);
+    for (std::size_t i = 0; i < m_hourly.size(); ++i) {
+        const SpotPriceModel &entry = m_hourly[i];
+        const auto end = entry.timeEnd ? std::optional(entry.timeEnd->toMSecsSinceEpoch()) : std::nullopt;
+        m_spansOfHour[std::size_t(localHour(*entry.timeStart).hour)].push_back(
+            {i, entry.timeStart->toMSecsSinceEpoch(), end});
         if (entry.spotPriceSEK && std::isfinite(*entry.spotPriceSEK)) {
             const double price = *entry.spotPriceSEK;
             m_priceRange = m_priceRange ? std::pair(std::min(m_priceRange->first, price), std::max(m_priceRange->second, price))

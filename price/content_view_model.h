@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -64,6 +65,8 @@ public:
     // Shows the record of the selected hour; throws DomainError when there is none.
     void updateCurrentPrice();
 
+    // The hourly entry of that hour of the day whose interval holds
+    // selectedDate (the autumn day has two 02 hours); else the first one.
     std::optional<SpotPriceModel> priceRecord(int hour) const;
     // 0 for the day's cheapest hour, 1 for its dearest.
     double relativePrice(const SpotPriceModel &record) const;
@@ -97,9 +100,16 @@ private:
     QDateTime m_selectedDate;
     QTimer *m_timer = nullptr;
     std::optional<std::vector<SpotPriceModel>> m_response;
-    // Derived from m_response whenever it is assigned.
+    // Derived from m_response whenever it is assigned: the hourly entries,
+    // and for each hour of the day where its entries are and what they span.
+    struct Span
+    {
+        std::size_t entry;
+        qint64 start;
+        std::optional<qint64> end;
+    };
     std::vector<SpotPriceModel> m_hourly;
-    std::vector<int> m_hourOfDay;
+    std::array<std::vector<Span>, 24> m_spansOfHour;
     std::optional<std::pair<double, double>> m_priceRange;
 
     // Recovery from failed loads: how many loads run now, how many failed in

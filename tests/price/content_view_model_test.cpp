@@ -12,7 +12,9 @@
 using namespace std::chrono_literals;
 using namespace tarimo::price;
 using tarimo::test_support::CapturedOutput;
+using tarimo::test_support::decodeServiceDay;
 using tarimo::test_support::hourNumberDays;
+using tarimo::test_support::serviceDay;
 using tarimo::test_support::ScriptedProvider;
 using State = ContentViewModel::State;
 using Answer = ScriptedProvider::Answer;
@@ -102,16 +104,27 @@ private Q_SLOTS:
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QList<qint64>>("digits");
         QTest::addColumn<QString>("label");
+        // Hour 14 once more, a day later and dearer, ahead of the day's own.
+        auto tomorrowFirst = [](auto &day) {
+            SpotPriceModel again = day[14];
+            again.timeStart = again.timeStart->addDays(1);
+            again.timeEnd = again.timeEnd->addDays(1);
+            again.spotPriceSEK = 99.0;
+            day.insert(day.begin(), again);
+        };
         QTest::newRow("whole hours") << hourNumberDays(60) << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
         QTest::newRow("another day's records match by hour")
             << Answer([](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); })
             << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
-        QTest::newRow("first of two equal hours") << edited(60, [](auto &day) {
-            SpotPriceModel again = day[14];
-            again.timeStart = again.timeStart->addDays(1);
-            again.spotPriceSEK = 99.0;
-            day.insert(day.begin(), again);
-        }) << QList<qint64>{B, 9, 9, 0, 0} << "9900 öre / kwh";
+        QTest::newRow("the hour holding the present beats an earlier one")
+            << edited(60, tomorrowFirst) << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
+        QTest::newRow("first of two hours that hold no present")
+            << Answer([=](const QDateTime &, Zone zone) {
+                   auto day = hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone);
+                   tomorrowFirst(*day);
+                   return day;
+               })
+            << QList<qint64>{B, 9, 9, 0, 0} << "9900 öre / kwh";
         QTest::newRow("hour without price")
             << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank << "";
         QTest::newRow("a NaN quarter counts as absent")
@@ -263,33 +276,41 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("after");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QList<qint64>>("digits");
+        QTest::addColumn<QString>("label");
         QTest::addColumn<bool>("daylightSaving");
         const Answer quarters = hourNumberDays(15);
         QTest::newRow("same hour") << quarters << local(2025, 11, 12, 13, 40) << local(2025, 11, 12, 13, 41)
                                    << QStringList{"🏖️🏖️ Date.now.hour 13 13 false"} << QList<qint64>{B, 1, 3, 1, 5}
-                                   << false;
+                                   << "1315 öre / kwh" << false;
         QTest::newRow("next hour") << quarters << local(2025, 11, 12, 13, 40) << local(2025, 11, 12, 14, 0, 30)
                                    << QStringList{"🏖️🏖️ Date.now.hour 14 13 false", "🏖️ 14 13 1"}
-                                   << QList<qint64>{B, 1, 4, 1, 5} << false;
+                                   << QList<qint64>{B, 1, 4, 1, 5} << "1415 öre / kwh" << false;
         // No stale price under the new hour's date line.
         QTest::newRow("next hour without a record goes dark")
             << edited(60, [](auto &day) { day.resize(14); }) << local(2025, 11, 12, 13, 40)
             << local(2025, 11, 12, 14, 1) << QStringList{"🏖️🏖️ Date.now.hour 14 13 false", "🏖️ 14 13 1"} << blank
-            << false;
+            << "" << false;
         // Spring: 02:00 never happens; 01:59 is followed by 03:00.
         QTest::newRow("spring") << quarters << local(2025, 3, 30, 1, 59) << local(2025, 3, 30, 3, 0, 20)
                                 << QStringList{"🏖️🏖️ Date.now.hour 3 1 false", "🏖️ 3 1 2"}
-                                << QList<qint64>{B, B, 3, 1, 5} << true;
-        // Autumn: 02:59 summer time is followed by 02:00 winter time; the hour
-        // does not grow, so the first 02 hour stays on show.
-        QTest::newRow("autumn, second 02 hour")
-            << quarters << QDateTime(QDate(2025, 10, 26), QTime(0, 59), Qt::UTC).toLocalTime()
-            << QDateTime(QDate(2025, 10, 26), QTime(1, 0, 20), Qt::UTC).toLocalTime()
-            << QStringList{"🏖️🏖️ Date.now.hour 2 2 false"} << QList<qint64>{B, B, 2, 1, 5} << true;
+                                << QList<qint64>{B, B, 3, 1, 5} << "315 öre / kwh" << true;
+        // Autumn: 02:59 summer time is followed by 02:00 winter time. Each
+        // hour costs as many kronor as hours have passed since midnight: the
+        // first 02 hour 2, the second 3, then 03 4.
+        const Answer elapsed = [](const QDateTime &date, Zone) {
+            return std::optional(decodeServiceDay(
+                serviceDay(date.toLocalTime().date(), 15, [](int index, const QDateTime &) { return index / 4; })));
+        };
+        auto utc = [](int h, int m, int s = 0) { return QDateTime(QDate(2025, 10, 26), QTime(h, m, s), Qt::UTC).toLocalTime(); };
+        QTest::newRow("autumn, into the second 02 hour")
+            << elapsed << utc(0, 59) << utc(1, 0, 20) << QStringList{"🏖️🏖️ Date.now.hour 2 2 false", "🏖️ 2 2 0"}
+            << QList<qint64>{B, B, 3, 0, 0} << "300 öre / kwh" << true;
+        QTest::newRow("autumn, start in the second 02 hour")
+            << elapsed << utc(1, 30) << utc(1, 31) << QStringList{"🏖️🏖️ Date.now.hour 2 2 false"}
+            << QList<qint64>{B, B, 3, 0, 0} << "300 öre / kwh" << true;
         QTest::newRow("autumn, then 03")
-            << quarters << QDateTime(QDate(2025, 10, 26), QTime(1, 59), Qt::UTC).toLocalTime()
-            << QDateTime(QDate(2025, 10, 26), QTime(2, 0, 20), Qt::UTC).toLocalTime()
-            << QStringList{"🏖️🏖️ Date.now.hour 3 2 false", "🏖️ 3 2 1"} << QList<qint64>{B, B, 3, 1, 5} << true;
+            << elapsed << utc(1, 59) << utc(2, 0, 20) << QStringList{"🏖️🏖️ Date.now.hour 3 2 false", "🏖️ 3 2 1"}
+            << QList<qint64>{B, B, 4, 0, 0} << "400 öre / kwh" << true;
     }
     void hourCheck()
     {
@@ -298,6 +319,7 @@ private Q_SLOTS:
         QFETCH(QDateTime, after);
         QFETCH(QStringList, lines);
         QFETCH(QList<qint64>, digits);
+        QFETCH(QString, label);
         QFETCH(bool, daylightSaving);
         if (daylightSaving && !inStockholm())
             QSKIP("needs TZ=Europe/Stockholm");
@@ -316,6 +338,8 @@ private Q_SLOTS:
         printed.removeIf([](const QString &line) { return line.startsWith(u"🍀 Data"); });
         QCOMPARE(printed, lines);
         QCOMPARE(codes(model.spotPrice()), digits);
+        // The chart's column and tooltip of the hour show the same entry.
+        QCOMPARE(model.priceLabel(after.time().hour()), label);
         QCOMPARE(model.selectedDate(), lines.size() > 1 ? after : before);
         QCOMPARE(model.state(), State::loaded);
         QCOMPARE(provider->calls.size(), std::size_t(1));
