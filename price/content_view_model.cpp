@@ -68,8 +68,14 @@ void ContentViewModel::perform(const ViewModelAction &action)
 
 void ContentViewModel::startLoad()
 {
-    // Nobody awaits the task: it runs to its end on its own.
-    loadPrices();
+    // Begins from the event loop, after the caller has returned, so that the
+    // caller's own lines and changes come first. Nobody awaits the task: it
+    // runs to its end on its own.
+    ++m_loadsQueued;
+    QTimer::singleShot(0, this, [this] {
+        --m_loadsQueued;
+        loadPrices();
+    });
 }
 
 QCoro::Task<> ContentViewModel::loadPrices()
@@ -77,6 +83,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
     QPointer<ContentViewModel> self(this);
     // Keeps the provider alive while it works, whatever happens to us.
     const std::shared_ptr<RequestProvider> request = m_request;
+    const quint64 load = ++m_newestLoad;
     ++m_loadsRunning;
     setState(State::loading);
     setResponse(std::nullopt);
@@ -85,17 +92,10 @@ QCoro::Task<> ContentViewModel::loadPrices()
     const QDateTime date = m_selectedDate;
     const Zone zone = m_selectedZone;
 
+    std::optional<std::vector<SpotPriceModel>> records;
     QString failure;
     try {
-        auto records = co_await request->fetch(date, zone);
-        if (!self)
-            co_return;
-        if (!records)
-            throw DomainError(QStringLiteral("Model were not provided"), 404);
-        setResponse(std::move(records));
-        m_selectedDate = m_clock();
-        setState(State::loaded);
-        updateCurrentPrice();
+        records = co_await request->fetch(date, zone);
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
     } catch (...) {
@@ -103,11 +103,30 @@ QCoro::Task<> ContentViewModel::loadPrices()
     }
     if (!self)
         co_return;
-
     --m_loadsRunning;
-    if (failure.isNull()) {
-        m_failuresInARow = 0;
+    // A newer load has begun or waits to begin (another zone, the new day):
+    // this answer, good or bad, would put the wrong prices under what the
+    // panel shows.
+    if (load != m_newestLoad || m_loadsQueued > 0)
         co_return;
+
+    if (failure.isNull()) {
+        try {
+            if (!records)
+                throw DomainError(QStringLiteral("Model were not provided"), 404);
+            setResponse(std::move(records));
+            // An answer that arrives after midnight holds the day asked for:
+            // keep that day, so that digits and date line agree and the next
+            // tick loads the new day.
+            const QDateTime now = m_clock();
+            m_selectedDate = now.toLocalTime().date() == date.toLocalTime().date() ? now : date;
+            setState(State::loaded);
+            updateCurrentPrice();
+            m_failuresInARow = 0;
+            co_return;
+        } catch (const std::exception &error) {
+            failure = QString::fromUtf8(error.what());
+        }
     }
     setState(State::error);
     printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
@@ -199,7 +218,8 @@ void ContentViewModel::tick()
     }
 
     // A failed load is tried again, with growing pauses, while nothing else loads.
-    if (m_state == State::error && m_loadsRunning == 0 && m_failuresInARow > 0 && --m_ticksUntilRetry <= 0)
+    if (m_state == State::error && m_loadsQueued + m_loadsRunning == 0 && m_failuresInARow > 0
+        && --m_ticksUntilRetry <= 0)
         startLoad();
 }
 

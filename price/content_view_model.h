@@ -58,9 +58,12 @@ public:
     QTimer *timer() const { return m_timer; }
     QDateTime now() const { return m_clock(); }
 
-    // Returns at once; a load it starts runs later.
+    // Returns at once; a load it starts begins from the event loop, after
+    // the caller has returned.
     void perform(const ViewModelAction &action);
     // Never throws: every failure ends in the error state and one log line.
+    // The load started last decides: one that ends after a newer one has
+    // been started changes nothing and logs nothing.
     QCoro::Task<> loadPrices();
     // Shows the record of the selected hour; throws DomainError when there is none.
     void updateCurrentPrice();
@@ -112,8 +115,13 @@ private:
     std::array<std::vector<Span>, 24> m_spansOfHour;
     std::optional<std::pair<double, double>> m_priceRange;
 
-    // Recovery from failed loads: how many loads run now, how many failed in
-    // a row, and how many ticks remain before the next retry.
+    // Each load that begins gets the next number; only the newest may
+    // change what is shown, and only while no other waits to begin.
+    quint64 m_newestLoad = 0;
+    // Recovery from failed loads: how many loads wait to begin or run now,
+    // how many failed in a row, and how many ticks remain before the next
+    // retry.
+    int m_loadsQueued = 0;
     int m_loadsRunning = 0;
     int m_failuresInARow = 0;
     int m_ticksUntilRetry = 0;

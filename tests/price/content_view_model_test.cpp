@@ -65,6 +65,9 @@ void load(ContentViewModel &model)
     QVERIFY(tarimo::test_support::runTask(model.loadPrices()).succeeded());
 }
 
+// When the older of two loads answers, in newestLoadDecides.
+enum Older { answersLast, answersFirst, failsLast, answersBeforeNewerBegins };
+
 // Lets queued work (the hour check's update, finished sleeps) run.
 void settle()
 {
@@ -160,7 +163,6 @@ private Q_SLOTS:
     void selectingAZoneBlanksAndLoads()
     {
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
-        provider->delay = 30ms;
         ContentViewModel model(provider, clock());
         load(model);
         QVERIFY(codes(model.spotPrice()) != blank);
@@ -170,14 +172,16 @@ private Q_SLOTS:
         QCOMPARE(digits.size(), 1);
         QCOMPARE(codes(model.spotPrice()), blank);
         QCOMPARE(model.selectedZone(), Zone::se1);
-        QCOMPARE(model.state(), State::loading);
-        QTRY_COMPARE(model.state(), State::loaded);
+        // The load begins only after perform has returned.
+        QCOMPARE(model.state(), State::loaded);
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 0, 0}));
         QCOMPARE(provider->calls.back().zone, Zone::se1);
 
         // The zone already selected still blanks and loads again.
         model.perform(ViewModelAction::selectZone(Zone::se1));
         QCOMPARE(codes(model.spotPrice()), blank);
-        QTRY_COMPARE(model.state(), State::loaded);
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 0, 0}));
         QCOMPARE(provider->calls.size(), std::size_t(3));
     }
 
@@ -194,24 +198,78 @@ private Q_SLOTS:
         QCOMPARE(spy.size(), 3);
     }
 
-    void lastLoadToFinishWins()
+    // SE1 clicked, then SE2 while SE1's answer is on its way: whichever
+    // answers last, the panel shows SE2.
+    void newestLoadDecides_data()
     {
-        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
-            // SE1 costs 1 krona all day, SE2 2 kronor.
+        QTest::addColumn<int>("older");
+        QTest::newRow("older answers last") << int(answersLast);
+        QTest::newRow("older answers first") << int(answersFirst);
+        QTest::newRow("older fails last") << int(failsLast);
+        QTest::newRow("older answers before the newer begins") << int(answersBeforeNewerBegins);
+    }
+    void newestLoadDecides()
+    {
+        QFETCH(int, older);
+        // SE1 costs 1 krona all day, SE2 2 kronor.
+        ContentViewModel *viewModel = nullptr;
+        auto provider = std::make_shared<ScriptedProvider>([&, older](const QDateTime &date, Zone zone) {
+            if (older == failsLast && zone == Zone::se1)
+                throw std::runtime_error("Host not found");
+            // SE2 is clicked as SE1's answer comes in: its load waits to begin.
+            if (older == answersBeforeNewerBegins && zone == Zone::se1)
+                viewModel->perform(ViewModelAction::selectZone(Zone::se2));
             auto day = hourNumberDays(60)(date, zone);
             for (auto &record : *day)
                 record.spotPriceSEK = double(int(zone) + 1);
             return day;
         });
-        provider->delays = {300ms, 10ms};
+        provider->holding = true;
         ContentViewModel model(provider, clock());
-        model.perform(ViewModelAction::selectZone(Zone::se1)); // slow
-        model.perform(ViewModelAction::selectZone(Zone::se2)); // fast
-        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 2, 0, 0}));
-        QTest::qWait(400);
-        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 1, 0, 0}));
+        viewModel = &model;
+        model.perform(ViewModelAction::selectZone(Zone::se1));
+        QTRY_COMPARE(provider->calls.size(), std::size_t(1));
+        const QDateTime asked = model.selectedDate();
+        m_now = m_now.addSecs(5);
+
+        QSignalSpy states(&model, &ContentViewModel::stateChanged);
+        QSignalSpy digits(&model, &ContentViewModel::spotPriceChanged);
+        QSignalSpy responses(&model, &ContentViewModel::responseChanged);
+        CapturedOutput output;
+        if (older == answersBeforeNewerBegins) {
+            provider->release(0);
+            QTRY_COMPARE(provider->calls.size(), std::size_t(2));
+            QCOMPARE(codes(model.spotPrice()), blank);
+            QVERIFY(output.lines().isEmpty());
+        } else {
+            model.perform(ViewModelAction::selectZone(Zone::se2));
+            QTRY_COMPARE(provider->calls.size(), std::size_t(2));
+        }
+        QCOMPARE(provider->calls[1].zone, Zone::se2);
+
+        // The stale answer changes nothing and says nothing.
+        auto releaseOlder = [&] {
+            const auto signals = states.size() + digits.size() + responses.size();
+            const auto lines = output.lines().size();
+            provider->release(0);
+            settle();
+            QCOMPARE(states.size() + digits.size() + responses.size(), signals);
+            QCOMPARE(output.lines().size(), lines);
+        };
+        if (older == answersFirst) {
+            releaseOlder();
+            QCOMPARE(model.state(), State::loading);
+            QCOMPARE(model.selectedDate(), asked);
+        }
+        provider->release(1);
+        QTRY_COMPARE(model.state(), State::loaded);
+        if (older == answersLast || older == failsLast)
+            releaseOlder();
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 2, 0, 0}));
+        QCOMPARE(model.priceLabel(14), QStringLiteral("200 öre / kwh"));
         QCOMPARE(model.selectedZone(), Zone::se2);
         QCOMPARE(model.state(), State::loaded);
+        QCOMPARE(model.selectedDate(), m_now);
     }
 
     void levelsAndLabels()
@@ -345,25 +403,33 @@ private Q_SLOTS:
         QCOMPARE(provider->calls.size(), std::size_t(1));
     }
 
-    void newDayLoadsItsPrices()
+    // Asked at 23:59:55, answered at 00:00:05: yesterday's prices stay
+    // under yesterday's date, and the next tick loads the new day.
+    void loadThatCrossesMidnight()
     {
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
-        provider->delay = 20ms;
-        m_now = local(2025, 12, 31, 23, 59, 10);
+        provider->holding = true;
+        m_now = local(2025, 12, 31, 23, 59, 55);
         ContentViewModel model(provider, clock());
-        load(model);
+        model.perform(ViewModelAction::reload());
+        QTRY_COMPARE(provider->calls.size(), std::size_t(1));
+        m_now = local(2026, 1, 1, 0, 0, 5);
+        provider->release(0);
+        QTRY_COMPARE(model.state(), State::loaded);
+        QCOMPARE(model.selectedDate(), local(2025, 12, 31, 23, 59, 55));
         QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 2, 3, 1, 5}));
+        QCOMPARE(model.dateText(), QStringLiteral("onsdag 31 dec. 2025, 23:00"));
 
-        m_now = local(2026, 1, 1, 0, 0, 10);
+        provider->holding = false;
         CapturedOutput output;
         model.tick();
         QCOMPARE(codes(model.spotPrice()), blank); // no old price under the new date line
         QCOMPARE(output.lines(), (QStringList{QStringLiteral("🏗️ Updating spot prices"),
                                               QStringLiteral("🏖️🏖️ Date.now.hour 0 0 false")}));
-        QTRY_COMPARE(model.state(), State::loaded);
-        QCOMPARE(provider->calls.size(), std::size_t(2));
+        // The load begins after the tick's own lines.
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, B, 1, 5}));
         QCOMPARE(provider->calls[1].date.date(), QDate(2026, 1, 1));
-        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, B, 1, 5}));
         QCOMPARE(model.dateText(), QStringLiteral("torsdag 1 jan. 2026, 00:00"));
     }
 
@@ -407,21 +473,26 @@ private Q_SLOTS:
         auto provider = std::make_shared<ScriptedProvider>(failing("Host not found"));
         ContentViewModel model(provider, clock());
         load(model);
-        provider->delay = 500ms;
+        provider->holding = true;
         model.perform(ViewModelAction::reload());
-        model.tick(); // state is loading now
+        model.tick(); // the reload has not begun yet
+        QCOMPARE(model.state(), State::error);
+        QTRY_COMPARE(model.state(), State::loading);
+        model.tick();
+        settle();
         QCOMPARE(provider->calls.size(), std::size_t(2));
     }
 
     void viewModelMayGoWhileLoading()
     {
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
-        provider->delay = 50ms;
+        provider->holding = true;
         auto *model = new ContentViewModel(provider, clock());
         model->perform(ViewModelAction::reload());
+        QTRY_COMPARE(provider->calls.size(), std::size_t(1));
         delete model;
-        QTest::qWait(120);
-        QCOMPARE(provider->calls.size(), std::size_t(1));
+        provider->release(0);
+        settle();
     }
 };
 
