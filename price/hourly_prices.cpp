@@ -32,8 +32,8 @@ LocalHour localHour(const QDateTime &instant)
 {
     // The C library's conversion, which Qt's local time rests on too, but
     // without the zone check Qt makes before each one: with TZ unset that
-    // check reads /etc/localtime's status every time, ten times the cost of
-    // the conversion, and a big answer needs one per record.
+    // check looks at the system's zone file every time, ten times the cost
+    // of the conversion, and a big answer needs one per record.
     const qint64 msecs = instant.toMSecsSinceEpoch();
     const qint64 msecsIntoSecond = (msecs % 1000 + 1000) % 1000;
     const std::time_t seconds = std::time_t((msecs - msecsIntoSecond) / 1000);
@@ -72,7 +72,6 @@ std::vector<SpotPriceModel> hourlyView(const std::vector<SpotPriceModel> &record
             if (isNew) {
                 Hour &hour = hours.emplace_back(Hour{record, {}, {}});
                 hour.entry.timeStart = QDateTime::fromMSecsSinceEpoch(start, Qt::UTC);
-                hour.entry.exr.reset();
             }
             lastStart = start;
             last = found->second;

@@ -50,7 +50,8 @@ struct Panel
     {
         test_support::CapturedOutput quiet;
         model.perform(price::ViewModelAction::reload());
-        QTRY_VERIFY(model.state() == ContentViewModel::State::loaded || model.state() == ContentViewModel::State::error);
+        using State = ContentViewModel::State;
+        QTRY_VERIFY(model.state() == State::loaded || model.state() == State::error);
     }
 
     QImage render() const

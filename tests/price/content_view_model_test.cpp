@@ -359,7 +359,9 @@ private Q_SLOTS:
             return std::optional(decodeServiceDay(
                 serviceDay(date.toLocalTime().date(), 15, [](int index, const QDateTime &) { return index / 4; })));
         };
-        auto utc = [](int h, int m, int s = 0) { return QDateTime(QDate(2025, 10, 26), QTime(h, m, s), Qt::UTC).toLocalTime(); };
+        auto utc = [](int h, int m, int s = 0) {
+            return QDateTime(QDate(2025, 10, 26), QTime(h, m, s), Qt::UTC).toLocalTime();
+        };
         QTest::newRow("autumn, into the second 02 hour")
             << elapsed << utc(0, 59) << utc(1, 0, 20) << QStringList{"🏖️🏖️ Date.now.hour 2 2 false", "🏖️ 2 2 0"}
             << QList<qint64>{B, B, 3, 0, 0} << "300 öre / kwh" << true;
