@@ -97,6 +97,71 @@ std::optional<QDateTime> parseIso8601(QStringView text)
     return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
 }
 
+// Follows a parse to the value it fails at, to say where a number too large
+// for a double sits in the document.
+class PathOfFailure : public nlohmann::json_sax<Json>
+{
+public:
+    CodingPath path;
+    std::string token;
+
+    bool null() override { return scalar(); }
+    bool boolean(bool) override { return scalar(); }
+    bool number_integer(number_integer_t) override { return scalar(); }
+    bool number_unsigned(number_unsigned_t) override { return scalar(); }
+    bool number_float(number_float_t, const string_t &) override { return scalar(); }
+    bool string(string_t &) override { return scalar(); }
+    bool binary(binary_t &) override { return scalar(); }
+    bool start_object(std::size_t) override { return open(std::nullopt); }
+    bool key(string_t &name) override
+    {
+        path.emplace_back(name);
+        return true;
+    }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(0); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t, const std::string &lastToken, const nlohmann::detail::exception &) override
+    {
+        enter();
+        token = lastToken;
+        return false;
+    }
+
+private:
+    // Per open container: the next index of an array; nothing for an object,
+    // whose key() names its members.
+    std::vector<std::optional<std::size_t>> m_open;
+
+    void enter()
+    {
+        if (!m_open.empty() && m_open.back())
+            path.emplace_back((*m_open.back())++);
+    }
+    bool leave()
+    {
+        if (!m_open.empty())
+            path.pop_back();
+        return true;
+    }
+    bool scalar()
+    {
+        enter();
+        return leave();
+    }
+    bool open(std::optional<std::size_t> firstIndex)
+    {
+        enter();
+        m_open.push_back(firstIndex);
+        return true;
+    }
+    bool close()
+    {
+        m_open.pop_back();
+        return leave();
+    }
+};
+
 } // namespace
 
 QString convertFromSnakeCase(const QString &key)
@@ -251,6 +316,12 @@ Json JsonDecoder::parse(const QByteArray &data)
             reason = reason.mid(end + 2);
         throw DecodingError(DecodingError::Kind::dataCorrupted, {},
                             QStringLiteral("the data is not valid JSON (%1)").arg(reason));
+    } catch (const Json::out_of_range &) {
+        // A number beyond a double, such as 1e400: say where it is.
+        PathOfFailure failure;
+        Json::sax_parse(data.begin(), data.end(), &failure);
+        throw DecodingError(DecodingError::Kind::dataCorrupted, failure.path,
+                            QStringLiteral("the number %1 does not fit in a double").arg(fromStd(failure.token)));
     }
 }
 

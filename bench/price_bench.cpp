@@ -74,6 +74,30 @@ void hourlyViewOfDay(benchmark::State &state)
 }
 BENCHMARK(hourlyViewOfDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 
+// The biggest answers the body cap lets through hold hundreds of thousands
+// of records, each hour distinct: grouping them must not freeze the window.
+void hourlyViewOfManyHours(benchmark::State &state)
+{
+    const auto count = std::size_t(state.range(0));
+    std::vector<price::SpotPriceModel> records(count);
+    const QDateTime first(ordinaryDay, QTime(0, 0));
+    for (std::size_t i = 0; i < count; ++i) {
+        records[i].spotPriceSEK = dayCurve(int(i), first);
+        records[i].timeStart = first.addSecs(qint64(i) * 3600).toUTC();
+        records[i].timeEnd = first.addSecs(qint64(i + 1) * 3600).toUTC();
+    }
+    for (auto _ : state) {
+        auto hours = price::hourlyView(records);
+        if (hours.size() != count) {
+            state.SkipWithError("some hours were merged");
+            return;
+        }
+        benchmark::DoNotOptimize(hours.data());
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(count));
+}
+BENCHMARK(hourlyViewOfManyHours)->Arg(100'000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
 // A price in kronor to the five digit codes: wholeOre then makeDigitModel,
 // over prices of one to six digits, negative ones included.
 void digitsOfPrice(benchmark::State &state)

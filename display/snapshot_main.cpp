@@ -89,12 +89,12 @@ int main(int argc, char *argv[])
     else
         viewModel.perform(price::ViewModelAction::selectZone(zone));
     QEventLoop loop;
+    // The load begins from the event loop and ends in loaded or error.
     QObject::connect(&viewModel, &price::ContentViewModel::stateChanged, &loop, [&] {
         if (viewModel.state() != price::ContentViewModel::State::loading)
             loop.quit();
     });
-    if (viewModel.state() == price::ContentViewModel::State::loading)
-        loop.exec();
+    loop.exec();
 
     display::ContentView view(&viewModel);
     QImage image(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);

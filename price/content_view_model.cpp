@@ -14,11 +14,6 @@ namespace tarimo::price {
 
 namespace {
 
-int localHour(const QDateTime &instant)
-{
-    return instant.toLocalTime().time().hour();
-}
-
 // After the first failure the next tick retries, then the waits grow so that
 // a lasting outage does not hammer the service.
 int ticksBeforeRetry(int failuresInARow)
@@ -73,8 +68,14 @@ void ContentViewModel::perform(const ViewModelAction &action)
 
 void ContentViewModel::startLoad()
 {
-    // Nobody awaits the task: it runs to its end on its own.
-    loadPrices();
+    // Begins from the event loop, after the caller has returned, so that the
+    // caller's own lines and changes come first. Nobody awaits the task: it
+    // runs to its end on its own.
+    ++m_loadsQueued;
+    QTimer::singleShot(0, this, [this] {
+        --m_loadsQueued;
+        loadPrices();
+    });
 }
 
 QCoro::Task<> ContentViewModel::loadPrices()
@@ -82,6 +83,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
     QPointer<ContentViewModel> self(this);
     // Keeps the provider alive while it works, whatever happens to us.
     const std::shared_ptr<RequestProvider> request = m_request;
+    const quint64 load = ++m_newestLoad;
     ++m_loadsRunning;
     setState(State::loading);
     setResponse(std::nullopt);
@@ -90,17 +92,10 @@ QCoro::Task<> ContentViewModel::loadPrices()
     const QDateTime date = m_selectedDate;
     const Zone zone = m_selectedZone;
 
+    std::optional<std::vector<SpotPriceModel>> records;
     QString failure;
     try {
-        auto records = co_await request->fetch(date, zone);
-        if (!self)
-            co_return;
-        if (!records)
-            throw DomainError(QStringLiteral("Model were not provided"), 404);
-        setResponse(std::move(records));
-        m_selectedDate = m_clock();
-        setState(State::loaded);
-        updateCurrentPrice();
+        records = co_await request->fetch(date, zone);
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
     } catch (...) {
@@ -108,11 +103,30 @@ QCoro::Task<> ContentViewModel::loadPrices()
     }
     if (!self)
         co_return;
-
     --m_loadsRunning;
-    if (failure.isNull()) {
-        m_failuresInARow = 0;
+    // A newer load has begun or waits to begin (another zone, the new day):
+    // this answer, good or bad, would put the wrong prices under what the
+    // panel shows.
+    if (load != m_newestLoad || m_loadsQueued > 0)
         co_return;
+
+    if (failure.isNull()) {
+        try {
+            if (!records)
+                throw DomainError(QStringLiteral("Model were not provided"), 404);
+            setResponse(std::move(records));
+            // An answer that arrives after midnight holds the day asked for:
+            // keep that day, so that digits and date line agree and the next
+            // tick loads the new day.
+            const QDateTime now = m_clock();
+            m_selectedDate = now.toLocalTime().date() == date.toLocalTime().date() ? now : date;
+            setState(State::loaded);
+            updateCurrentPrice();
+            m_failuresInARow = 0;
+            co_return;
+        } catch (const std::exception &error) {
+            failure = QString::fromUtf8(error.what());
+        }
     }
     setState(State::error);
     printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
@@ -122,7 +136,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
 
 void ContentViewModel::updateCurrentPrice()
 {
-    const auto record = priceRecord(localHour(m_selectedDate));
+    const auto record = priceRecord(localHour(m_selectedDate).hour);
     if (!record)
         throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
 
@@ -133,10 +147,14 @@ void ContentViewModel::updateCurrentPrice()
 
 std::optional<SpotPriceModel> ContentViewModel::priceRecord(int hour) const
 {
-    const auto it = std::find(m_hourOfDay.begin(), m_hourOfDay.end(), hour);
-    if (it == m_hourOfDay.end())
+    if (hour < 0 || hour >= int(m_spansOfHour.size()) || m_spansOfHour[std::size_t(hour)].empty())
         return std::nullopt;
-    return m_hourly[std::size_t(it - m_hourOfDay.begin())];
+    const std::vector<Span> &spans = m_spansOfHour[std::size_t(hour)];
+    const qint64 selected = m_selectedDate.toMSecsSinceEpoch();
+    const auto holding = std::find_if(spans.begin(), spans.end(), [&](const Span &span) {
+        return span.start <= selected && span.end && selected < *span.end;
+    });
+    return m_hourly[(holding != spans.end() ? *holding : spans.front()).entry];
 }
 
 double ContentViewModel::relativePrice(const SpotPriceModel &record) const
@@ -178,12 +196,15 @@ void ContentViewModel::tick()
         startLoad();
     }
 
-    const int h = localHour(now);
-    const int s = localHour(m_selectedDate);
+    const LocalHour present = localHour(now);
+    const LocalHour selected = localHour(m_selectedDate);
+    const int h = present.hour;
+    const int s = selected.hour;
     printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
 
     // A new hour of the same day: show it from the records already held.
-    if (s < h) {
+    // The autumn day's second 02 hour is new too, though its number is not.
+    if (s < h || (s == h && present.start > selected.start)) {
         printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
         QTimer::singleShot(0, this, [this] {
@@ -197,7 +218,8 @@ void ContentViewModel::tick()
     }
 
     // A failed load is tried again, with growing pauses, while nothing else loads.
-    if (m_state == State::error && m_loadsRunning == 0 && m_failuresInARow > 0 && --m_ticksUntilRetry <= 0)
+    if (m_state == State::error && m_loadsQueued + m_loadsRunning == 0 && m_failuresInARow > 0
+        && --m_ticksUntilRetry <= 0)
         startLoad();
 }
 
@@ -223,10 +245,14 @@ void ContentViewModel::setResponse(std::optional<std::vector<SpotPriceModel>> re
 {
     m_response = std::move(response);
     m_hourly = m_response ? hourlyView(*m_response) : std::vector<SpotPriceModel>();
-    m_hourOfDay.clear();
+    for (std::vector<Span> &spans : m_spansOfHour)
+        spans.clear();
     m_priceRange.reset();
-    for (const SpotPriceModel &entry : m_hourly) {
-        m_hourOfDay.push_back(localHour(*entry.timeStart));
+    for (std::size_t i = 0; i < m_hourly.size(); ++i) {
+        const SpotPriceModel &entry = m_hourly[i];
+        const auto end = entry.timeEnd ? std::optional(entry.timeEnd->toMSecsSinceEpoch()) : std::nullopt;
+        m_spansOfHour[std::size_t(localHour(*entry.timeStart).hour)].push_back(
+            {i, entry.timeStart->toMSecsSinceEpoch(), end});
         if (entry.spotPriceSEK && std::isfinite(*entry.spotPriceSEK)) {
             const double price = *entry.spotPriceSEK;
             m_priceRange = m_priceRange ? std::pair(std::min(m_priceRange->first, price), std::max(m_priceRange->second, price))

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,13 +58,18 @@ public:
     QTimer *timer() const { return m_timer; }
     QDateTime now() const { return m_clock(); }
 
-    // Returns at once; a load it starts runs later.
+    // Returns at once; a load it starts begins from the event loop, after
+    // the caller has returned.
     void perform(const ViewModelAction &action);
     // Never throws: every failure ends in the error state and one log line.
+    // The load started last decides: one that ends after a newer one has
+    // been started changes nothing and logs nothing.
     QCoro::Task<> loadPrices();
     // Shows the record of the selected hour; throws DomainError when there is none.
     void updateCurrentPrice();
 
+    // The hourly entry of that hour of the day whose interval holds
+    // selectedDate (the autumn day has two 02 hours); else the first one.
     std::optional<SpotPriceModel> priceRecord(int hour) const;
     // 0 for the day's cheapest hour, 1 for its dearest.
     double relativePrice(const SpotPriceModel &record) const;
@@ -97,13 +103,25 @@ private:
     QDateTime m_selectedDate;
     QTimer *m_timer = nullptr;
     std::optional<std::vector<SpotPriceModel>> m_response;
-    // Derived from m_response whenever it is assigned.
+    // Derived from m_response whenever it is assigned: the hourly entries,
+    // and for each hour of the day where its entries are and what they span.
+    struct Span
+    {
+        std::size_t entry;
+        qint64 start;
+        std::optional<qint64> end;
+    };
     std::vector<SpotPriceModel> m_hourly;
-    std::vector<int> m_hourOfDay;
+    std::array<std::vector<Span>, 24> m_spansOfHour;
     std::optional<std::pair<double, double>> m_priceRange;
 
-    // Recovery from failed loads: how many loads run now, how many failed in
-    // a row, and how many ticks remain before the next retry.
+    // Each load that begins gets the next number; only the newest may
+    // change what is shown, and only while no other waits to begin.
+    quint64 m_newestLoad = 0;
+    // Recovery from failed loads: how many loads wait to begin or run now,
+    // how many failed in a row, and how many ticks remain before the next
+    // retry.
+    int m_loadsQueued = 0;
     int m_loadsRunning = 0;
     int m_failuresInARow = 0;
     int m_ticksUntilRetry = 0;

@@ -23,7 +23,16 @@ DigitModel makeDigitModel(qint64 ore)
 
 std::optional<qint64> wholeOre(double kronor)
 {
-    const double ore = std::round(kronor * 100.0);
+    // An hour's mean of quarter prices carries binary noise: quarters that
+    // average 3142.5 öre come out as 31.424999999999997 kronor. The service
+    // writes five decimals of a krona, so a millionth of an öre is far below
+    // any real difference; snapping to it first lets exact halves round away
+    // from zero as they should. (Beyond a billion öre a double has no
+    // millionths left to snap.)
+    double ore = kronor * 100.0;
+    if (std::abs(ore) < 1e9)
+        ore = std::round(ore * 1e6) / 1e6;
+    ore = std::round(ore);
     // 2^63 is exact in a double; every double below it converts safely.
     constexpr double limit = 9223372036854775808.0;
     if (!std::isfinite(ore) || ore >= limit || ore < -limit)

@@ -50,7 +50,8 @@ struct Panel
     {
         test_support::CapturedOutput quiet;
         model.perform(price::ViewModelAction::reload());
-        QTRY_VERIFY(model.state() != ContentViewModel::State::loading);
+        using State = ContentViewModel::State;
+        QTRY_VERIFY(model.state() == State::loaded || model.state() == State::error);
     }
 
     QImage render() const
@@ -226,7 +227,6 @@ private Q_SLOTS:
         QTest::mouseClick(&panel.view, Qt::LeftButton, {},
                           panel.view.panelLayout().zones[std::size_t(Zone::se1)].center().toPoint());
         QCOMPARE(panel.model.selectedZone(), Zone::se1);
-        QCOMPARE(panel.model.state(), ContentViewModel::State::loading);
         QTRY_COMPARE(panel.provider->calls.size(), calls + 1);
         QCOMPARE(panel.provider->calls.back().zone, Zone::se1);
 

@@ -12,7 +12,9 @@
 using namespace std::chrono_literals;
 using namespace tarimo::price;
 using tarimo::test_support::CapturedOutput;
+using tarimo::test_support::decodeServiceDay;
 using tarimo::test_support::hourNumberDays;
+using tarimo::test_support::serviceDay;
 using tarimo::test_support::ScriptedProvider;
 using State = ContentViewModel::State;
 using Answer = ScriptedProvider::Answer;
@@ -63,6 +65,9 @@ void load(ContentViewModel &model)
     QVERIFY(tarimo::test_support::runTask(model.loadPrices()).succeeded());
 }
 
+// When the older of two loads answers, in newestLoadDecides.
+enum Older { answersLast, answersFirst, failsLast, answersBeforeNewerBegins };
+
 // Lets queued work (the hour check's update, finished sleeps) run.
 void settle()
 {
@@ -96,30 +101,49 @@ private Q_SLOTS:
         QVERIFY(provider->calls.empty());
     }
 
-    // At 14:20 the digits show hour 14, which costs 14 kronor.
+    // At 14:20 the digits and the tooltip show hour 14, which costs 14 kronor.
     void loadShowsTheHour_data()
     {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QList<qint64>>("digits");
-        QTest::newRow("whole hours") << hourNumberDays(60) << QList<qint64>{B, 1, 4, 0, 0};
-        QTest::newRow("another day's records match by hour")
-            << Answer([](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); })
-            << QList<qint64>{B, 1, 4, 0, 0};
-        QTest::newRow("first of two equal hours") << edited(60, [](auto &day) {
+        QTest::addColumn<QString>("label");
+        // Hour 14 once more, a day later and dearer, ahead of the day's own.
+        auto tomorrowFirst = [](auto &day) {
             SpotPriceModel again = day[14];
             again.timeStart = again.timeStart->addDays(1);
+            again.timeEnd = again.timeEnd->addDays(1);
             again.spotPriceSEK = 99.0;
             day.insert(day.begin(), again);
-        }) << QList<qint64>{B, 9, 9, 0, 0};
-        QTest::newRow("hour without price") << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank;
-        QTest::newRow("NaN price")
+        };
+        QTest::newRow("whole hours") << hourNumberDays(60) << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
+        QTest::newRow("another day's records match by hour")
+            << Answer([](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); })
+            << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
+        QTest::newRow("the hour holding the present beats an earlier one")
+            << edited(60, tomorrowFirst) << QList<qint64>{B, 1, 4, 0, 0} << "1400 öre / kwh";
+        QTest::newRow("first of two hours that hold no present")
+            << Answer([=](const QDateTime &, Zone zone) {
+                   auto day = hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone);
+                   tomorrowFirst(*day);
+                   return day;
+               })
+            << QList<qint64>{B, 9, 9, 0, 0} << "9900 öre / kwh";
+        QTest::newRow("hour without price")
+            << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank << "";
+        QTest::newRow("a NaN quarter counts as absent")
             << edited(15, [](auto &day) { day[57].spotPriceSEK = std::numeric_limits<double>::quiet_NaN(); })
-            << blank;
+            << QList<qint64>{B, 1, 4, 1, 7} << "1417 öre / kwh"; // (14.0 + 14.2 + 14.3) / 3
+        // The mean is 3142.5 öre exactly; in binary it falls just below.
+        QTest::newRow("a mean of half an öre rounds up") << edited(15, [](auto &day) {
+            for (int q = 0; q < 4; ++q)
+                day[56 + q].spotPriceSEK = std::array{31.3, 31.32, 31.54, 31.54}[q];
+        }) << QList<qint64>{B, 3, 1, 4, 3} << "3143 öre / kwh";
     }
     void loadShowsTheHour()
     {
         QFETCH(Answer, answer);
         QFETCH(QList<qint64>, digits);
+        QFETCH(QString, label);
         auto provider = std::make_shared<ScriptedProvider>(answer);
         provider->delay = 10ms;
         ContentViewModel model(provider, clock());
@@ -130,6 +154,7 @@ private Q_SLOTS:
 
         QCOMPARE(states, (QList<State>{State::loading, State::loaded}));
         QCOMPARE(codes(model.spotPrice()), digits);
+        QCOMPARE(model.priceLabel(14), label);
         QCOMPARE(provider->calls.size(), std::size_t(1));
         QCOMPARE(provider->calls[0].zone, Zone::se3);
         QCOMPARE(provider->calls[0].date, m_now);
@@ -138,7 +163,6 @@ private Q_SLOTS:
     void selectingAZoneBlanksAndLoads()
     {
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
-        provider->delay = 30ms;
         ContentViewModel model(provider, clock());
         load(model);
         QVERIFY(codes(model.spotPrice()) != blank);
@@ -148,14 +172,16 @@ private Q_SLOTS:
         QCOMPARE(digits.size(), 1);
         QCOMPARE(codes(model.spotPrice()), blank);
         QCOMPARE(model.selectedZone(), Zone::se1);
-        QCOMPARE(model.state(), State::loading);
-        QTRY_COMPARE(model.state(), State::loaded);
+        // The load begins only after perform has returned.
+        QCOMPARE(model.state(), State::loaded);
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 0, 0}));
         QCOMPARE(provider->calls.back().zone, Zone::se1);
 
         // The zone already selected still blanks and loads again.
         model.perform(ViewModelAction::selectZone(Zone::se1));
         QCOMPARE(codes(model.spotPrice()), blank);
-        QTRY_COMPARE(model.state(), State::loaded);
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, 1, 4, 0, 0}));
         QCOMPARE(provider->calls.size(), std::size_t(3));
     }
 
@@ -172,24 +198,78 @@ private Q_SLOTS:
         QCOMPARE(spy.size(), 3);
     }
 
-    void lastLoadToFinishWins()
+    // SE1 clicked, then SE2 while SE1's answer is on its way: whichever
+    // answers last, the panel shows SE2.
+    void newestLoadDecides_data()
     {
-        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone zone) {
-            // SE1 costs 1 krona all day, SE2 2 kronor.
+        QTest::addColumn<int>("older");
+        QTest::newRow("older answers last") << int(answersLast);
+        QTest::newRow("older answers first") << int(answersFirst);
+        QTest::newRow("older fails last") << int(failsLast);
+        QTest::newRow("older answers before the newer begins") << int(answersBeforeNewerBegins);
+    }
+    void newestLoadDecides()
+    {
+        QFETCH(int, older);
+        // SE1 costs 1 krona all day, SE2 2 kronor.
+        ContentViewModel *viewModel = nullptr;
+        auto provider = std::make_shared<ScriptedProvider>([&, older](const QDateTime &date, Zone zone) {
+            if (older == failsLast && zone == Zone::se1)
+                throw std::runtime_error("Host not found");
+            // SE2 is clicked as SE1's answer comes in: its load waits to begin.
+            if (older == answersBeforeNewerBegins && zone == Zone::se1)
+                viewModel->perform(ViewModelAction::selectZone(Zone::se2));
             auto day = hourNumberDays(60)(date, zone);
             for (auto &record : *day)
                 record.spotPriceSEK = double(int(zone) + 1);
             return day;
         });
-        provider->delays = {300ms, 10ms};
+        provider->holding = true;
         ContentViewModel model(provider, clock());
-        model.perform(ViewModelAction::selectZone(Zone::se1)); // slow
-        model.perform(ViewModelAction::selectZone(Zone::se2)); // fast
-        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 2, 0, 0}));
-        QTest::qWait(400);
-        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 1, 0, 0}));
+        viewModel = &model;
+        model.perform(ViewModelAction::selectZone(Zone::se1));
+        QTRY_COMPARE(provider->calls.size(), std::size_t(1));
+        const QDateTime asked = model.selectedDate();
+        m_now = m_now.addSecs(5);
+
+        QSignalSpy states(&model, &ContentViewModel::stateChanged);
+        QSignalSpy digits(&model, &ContentViewModel::spotPriceChanged);
+        QSignalSpy responses(&model, &ContentViewModel::responseChanged);
+        CapturedOutput output;
+        if (older == answersBeforeNewerBegins) {
+            provider->release(0);
+            QTRY_COMPARE(provider->calls.size(), std::size_t(2));
+            QCOMPARE(codes(model.spotPrice()), blank);
+            QVERIFY(output.lines().isEmpty());
+        } else {
+            model.perform(ViewModelAction::selectZone(Zone::se2));
+            QTRY_COMPARE(provider->calls.size(), std::size_t(2));
+        }
+        QCOMPARE(provider->calls[1].zone, Zone::se2);
+
+        // The stale answer changes nothing and says nothing.
+        auto releaseOlder = [&] {
+            const auto signals = states.size() + digits.size() + responses.size();
+            const auto lines = output.lines().size();
+            provider->release(0);
+            settle();
+            QCOMPARE(states.size() + digits.size() + responses.size(), signals);
+            QCOMPARE(output.lines().size(), lines);
+        };
+        if (older == answersFirst) {
+            releaseOlder();
+            QCOMPARE(model.state(), State::loading);
+            QCOMPARE(model.selectedDate(), asked);
+        }
+        provider->release(1);
+        QTRY_COMPARE(model.state(), State::loaded);
+        if (older == answersLast || older == failsLast)
+            releaseOlder();
+        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, 2, 0, 0}));
+        QCOMPARE(model.priceLabel(14), QStringLiteral("200 öre / kwh"));
         QCOMPARE(model.selectedZone(), Zone::se2);
         QCOMPARE(model.state(), State::loaded);
+        QCOMPARE(model.selectedDate(), m_now);
     }
 
     void levelsAndLabels()
@@ -254,33 +334,43 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("after");
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QList<qint64>>("digits");
+        QTest::addColumn<QString>("label");
         QTest::addColumn<bool>("daylightSaving");
         const Answer quarters = hourNumberDays(15);
         QTest::newRow("same hour") << quarters << local(2025, 11, 12, 13, 40) << local(2025, 11, 12, 13, 41)
                                    << QStringList{"🏖️🏖️ Date.now.hour 13 13 false"} << QList<qint64>{B, 1, 3, 1, 5}
-                                   << false;
+                                   << "1315 öre / kwh" << false;
         QTest::newRow("next hour") << quarters << local(2025, 11, 12, 13, 40) << local(2025, 11, 12, 14, 0, 30)
                                    << QStringList{"🏖️🏖️ Date.now.hour 14 13 false", "🏖️ 14 13 1"}
-                                   << QList<qint64>{B, 1, 4, 1, 5} << false;
+                                   << QList<qint64>{B, 1, 4, 1, 5} << "1415 öre / kwh" << false;
         // No stale price under the new hour's date line.
         QTest::newRow("next hour without a record goes dark")
             << edited(60, [](auto &day) { day.resize(14); }) << local(2025, 11, 12, 13, 40)
             << local(2025, 11, 12, 14, 1) << QStringList{"🏖️🏖️ Date.now.hour 14 13 false", "🏖️ 14 13 1"} << blank
-            << false;
+            << "" << false;
         // Spring: 02:00 never happens; 01:59 is followed by 03:00.
         QTest::newRow("spring") << quarters << local(2025, 3, 30, 1, 59) << local(2025, 3, 30, 3, 0, 20)
                                 << QStringList{"🏖️🏖️ Date.now.hour 3 1 false", "🏖️ 3 1 2"}
-                                << QList<qint64>{B, B, 3, 1, 5} << true;
-        // Autumn: 02:59 summer time is followed by 02:00 winter time; the hour
-        // does not grow, so the first 02 hour stays on show.
-        QTest::newRow("autumn, second 02 hour")
-            << quarters << QDateTime(QDate(2025, 10, 26), QTime(0, 59), Qt::UTC).toLocalTime()
-            << QDateTime(QDate(2025, 10, 26), QTime(1, 0, 20), Qt::UTC).toLocalTime()
-            << QStringList{"🏖️🏖️ Date.now.hour 2 2 false"} << QList<qint64>{B, B, 2, 1, 5} << true;
+                                << QList<qint64>{B, B, 3, 1, 5} << "315 öre / kwh" << true;
+        // Autumn: 02:59 summer time is followed by 02:00 winter time. Each
+        // hour costs as many kronor as hours have passed since midnight: the
+        // first 02 hour 2, the second 3, then 03 4.
+        const Answer elapsed = [](const QDateTime &date, Zone) {
+            return std::optional(decodeServiceDay(
+                serviceDay(date.toLocalTime().date(), 15, [](int index, const QDateTime &) { return index / 4; })));
+        };
+        auto utc = [](int h, int m, int s = 0) {
+            return QDateTime(QDate(2025, 10, 26), QTime(h, m, s), Qt::UTC).toLocalTime();
+        };
+        QTest::newRow("autumn, into the second 02 hour")
+            << elapsed << utc(0, 59) << utc(1, 0, 20) << QStringList{"🏖️🏖️ Date.now.hour 2 2 false", "🏖️ 2 2 0"}
+            << QList<qint64>{B, B, 3, 0, 0} << "300 öre / kwh" << true;
+        QTest::newRow("autumn, start in the second 02 hour")
+            << elapsed << utc(1, 30) << utc(1, 31) << QStringList{"🏖️🏖️ Date.now.hour 2 2 false"}
+            << QList<qint64>{B, B, 3, 0, 0} << "300 öre / kwh" << true;
         QTest::newRow("autumn, then 03")
-            << quarters << QDateTime(QDate(2025, 10, 26), QTime(1, 59), Qt::UTC).toLocalTime()
-            << QDateTime(QDate(2025, 10, 26), QTime(2, 0, 20), Qt::UTC).toLocalTime()
-            << QStringList{"🏖️🏖️ Date.now.hour 3 2 false", "🏖️ 3 2 1"} << QList<qint64>{B, B, 3, 1, 5} << true;
+            << elapsed << utc(1, 59) << utc(2, 0, 20) << QStringList{"🏖️🏖️ Date.now.hour 3 2 false", "🏖️ 3 2 1"}
+            << QList<qint64>{B, B, 4, 0, 0} << "400 öre / kwh" << true;
     }
     void hourCheck()
     {
@@ -289,6 +379,7 @@ private Q_SLOTS:
         QFETCH(QDateTime, after);
         QFETCH(QStringList, lines);
         QFETCH(QList<qint64>, digits);
+        QFETCH(QString, label);
         QFETCH(bool, daylightSaving);
         if (daylightSaving && !inStockholm())
             QSKIP("needs TZ=Europe/Stockholm");
@@ -307,30 +398,40 @@ private Q_SLOTS:
         printed.removeIf([](const QString &line) { return line.startsWith(u"🍀 Data"); });
         QCOMPARE(printed, lines);
         QCOMPARE(codes(model.spotPrice()), digits);
+        // The chart's column and tooltip of the hour show the same entry.
+        QCOMPARE(model.priceLabel(after.time().hour()), label);
         QCOMPARE(model.selectedDate(), lines.size() > 1 ? after : before);
         QCOMPARE(model.state(), State::loaded);
         QCOMPARE(provider->calls.size(), std::size_t(1));
     }
 
-    void newDayLoadsItsPrices()
+    // Asked at 23:59:55, answered at 00:00:05: yesterday's prices stay
+    // under yesterday's date, and the next tick loads the new day.
+    void loadThatCrossesMidnight()
     {
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
-        provider->delay = 20ms;
-        m_now = local(2025, 12, 31, 23, 59, 10);
+        provider->holding = true;
+        m_now = local(2025, 12, 31, 23, 59, 55);
         ContentViewModel model(provider, clock());
-        load(model);
+        model.perform(ViewModelAction::reload());
+        QTRY_COMPARE(provider->calls.size(), std::size_t(1));
+        m_now = local(2026, 1, 1, 0, 0, 5);
+        provider->release(0);
+        QTRY_COMPARE(model.state(), State::loaded);
+        QCOMPARE(model.selectedDate(), local(2025, 12, 31, 23, 59, 55));
         QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, 2, 3, 1, 5}));
+        QCOMPARE(model.dateText(), QStringLiteral("onsdag 31 dec. 2025, 23:00"));
 
-        m_now = local(2026, 1, 1, 0, 0, 10);
+        provider->holding = false;
         CapturedOutput output;
         model.tick();
         QCOMPARE(codes(model.spotPrice()), blank); // no old price under the new date line
         QCOMPARE(output.lines(), (QStringList{QStringLiteral("🏗️ Updating spot prices"),
                                               QStringLiteral("🏖️🏖️ Date.now.hour 0 0 false")}));
-        QTRY_COMPARE(model.state(), State::loaded);
-        QCOMPARE(provider->calls.size(), std::size_t(2));
+        // The load begins after the tick's own lines.
+        QCOMPARE(provider->calls.size(), std::size_t(1));
+        QTRY_COMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, B, 1, 5}));
         QCOMPARE(provider->calls[1].date.date(), QDate(2026, 1, 1));
-        QCOMPARE(codes(model.spotPrice()), (QList<qint64>{B, B, B, 1, 5}));
         QCOMPARE(model.dateText(), QStringLiteral("torsdag 1 jan. 2026, 00:00"));
     }
 
@@ -374,21 +475,26 @@ private Q_SLOTS:
         auto provider = std::make_shared<ScriptedProvider>(failing("Host not found"));
         ContentViewModel model(provider, clock());
         load(model);
-        provider->delay = 500ms;
+        provider->holding = true;
         model.perform(ViewModelAction::reload());
-        model.tick(); // state is loading now
+        model.tick(); // the reload has not begun yet
+        QCOMPARE(model.state(), State::error);
+        QTRY_COMPARE(model.state(), State::loading);
+        model.tick();
+        settle();
         QCOMPARE(provider->calls.size(), std::size_t(2));
     }
 
     void viewModelMayGoWhileLoading()
     {
         auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
-        provider->delay = 50ms;
+        provider->holding = true;
         auto *model = new ContentViewModel(provider, clock());
         model->perform(ViewModelAction::reload());
+        QTRY_COMPARE(provider->calls.size(), std::size_t(1));
         delete model;
-        QTest::qWait(120);
-        QCOMPARE(provider->calls.size(), std::size_t(1));
+        provider->release(0);
+        settle();
     }
 };
 

@@ -130,6 +130,9 @@ private Q_SLOTS:
         QTest::newRow("number as time")
             << QByteArray(R"([{"time_end":1730000000}])")
             << "Cannot decode [0].time_end: expected an ISO 8601 date-time text but found a number (1730000000)";
+        QTest::newRow("number beyond a double")
+            << QByteArray(R"([{"SEK_per_kWh":1.0},{"EXR":[2],"SEK_per_kWh":-1e400}])")
+            << "Cannot decode [1].SEK_per_kWh: the number -1e400 does not fit in a double";
     }
     void oneBadRecordFailsTheAnswer()
     {

@@ -7,11 +7,13 @@
 #include "price/request_provider.h"
 #include "tests/support/price_day.h"
 
+#include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
-#include <QList>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tarimo::test_support {
@@ -22,7 +24,8 @@ inline std::vector<price::SpotPriceModel> decodeServiceDay(const QByteArray &jso
     return price::Request::decoder().decode<std::vector<price::SpotPriceModel>>(json);
 }
 
-// Answers each fetch with what `answer` gives (or throws), after a delay.
+// Answers each fetch with what `answer` gives (or throws), after a delay or
+// when the test releases it.
 class ScriptedProvider : public price::RequestProvider
 {
 public:
@@ -30,6 +33,8 @@ public:
     {
         QDateTime date;
         price::Zone zone;
+        // Set while `holding`: the answer waits until release().
+        std::shared_ptr<QTimer> gate;
     };
     using Answer = std::function<std::optional<std::vector<price::SpotPriceModel>>(const QDateTime &, price::Zone)>;
 
@@ -39,17 +44,27 @@ public:
 
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime date, price::Zone zone) override
     {
-        calls.push_back({date, zone});
-        const auto wait = delays.empty() ? delay : delays.takeFirst();
-        if (wait > std::chrono::milliseconds(0))
-            co_await QCoro::sleepFor(wait);
+        auto gate = holding ? std::make_shared<QTimer>() : nullptr;
+        calls.push_back({date, zone, gate});
+        if (gate)
+            co_await qCoro(gate.get(), &QTimer::timeout);
+        if (delay > std::chrono::milliseconds(0))
+            co_await QCoro::sleepFor(delay);
         co_return answer(date, zone);
     }
 
+    // Lets call `index` give its answer now.
+    void release(std::size_t index)
+    {
+        QTimer &gate = *calls.at(index).gate;
+        gate.setSingleShot(true);
+        gate.start(0);
+    }
+
     Answer answer;
+    // Each fetch waits for release() instead of a delay.
+    bool holding = false;
     std::chrono::milliseconds delay{0};
-    // Delays of the next calls, one each; then `delay`.
-    QList<std::chrono::milliseconds> delays;
     std::vector<Call> calls;
 };
 
