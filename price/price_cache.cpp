@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -95,14 +95,17 @@ QString PriceCache::write(const QString &path, const QByteArray &body) const
         if (!QFileInfo(m_folder).isDir())
             return QStringLiteral("(%1 is not a folder and cannot be made one)").arg(m_folder);
     }
-    // The new file replaces a link, never what the link points at.
-    if (QFileInfo(path).isSymLink())
-        QFile::remove(path);
-    // Written beside the old file and renamed over it: a reader gets the
-    // old file or the new one, never a part.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+    // Written beside the old file and renamed over it (over a link, not
+    // through it): a reader, in any process, gets the old file or the new
+    // one, never a part. Unlike QSaveFile this does not wait for the disk
+    // (an fdatasync on the GUI thread, before the price is shown); a file
+    // that a power cut leaves short is caught by load().
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(body) != body.size() || !file.flush())
         return QStringLiteral("(%1)").arg(file.errorString());
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return QStringLiteral("(%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false);
     return {};
 }
 
