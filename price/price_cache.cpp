@@ -93,7 +93,7 @@ QString PriceCache::write(const QString &path, const QByteArray &body) const
         QDir().mkpath(QFileInfo(m_folder).absolutePath());
         QDir().mkdir(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!QFileInfo(m_folder).isDir())
-            return QStringLiteral("(%1 is not a folder and cannot be made one)").arg(m_folder);
+            return QStringLiteral("(cannot make the folder %1)").arg(m_folder);
     }
     // Written beside the old file and renamed over it (over a link, not
     // through it): a reader, in any process, gets the old file or the new
