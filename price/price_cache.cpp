@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -134,7 +135,8 @@ std::optional<std::vector<SpotPriceModel>> PriceCache::load(QDate day, Zone zone
         const int error = errno;
         // Nothing saved, or the cache folder is not a folder.
         if (error != ENOENT && error != ENOTDIR)
-            discard(path, error == ELOOP ? QStringLiteral("(a link)") : QStringLiteral("(%1)").arg(QString::fromLocal8Bit(std::strerror(error))));
+            discard(path, error == ELOOP ? QStringLiteral("(a link)")
+                                         : QStringLiteral("(%1)").arg(QString::fromLocal8Bit(std::strerror(error))));
         return std::nullopt;
     }
     struct stat status = {};

@@ -30,9 +30,6 @@ public:
     // `clock` gives the present instant (the real clock when empty).
     explicit PriceCache(QString folder, Clock clock = {});
 
-    const QString &folder() const { return m_folder; }
-    QString filePath(QDate day, Zone zone) const;
-
     // Whether a record starts on the local calendar day `day`.
     static bool holdsDay(const std::vector<SpotPriceModel> &records, QDate day);
 
@@ -46,6 +43,7 @@ public:
     bool contains(QDate day, Zone zone) const;
 
 private:
+    QString filePath(QDate day, Zone zone) const;
     QString write(const QString &path, const QByteArray &body) const;
     void prune(QDate today) const;
 

@@ -167,9 +167,8 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), lineCount);
         QCOMPARE(lines[0], QStringLiteral("🍀 se3"));
         QCOMPARE(lines[1], QStringLiteral("Client: 💬 [GET] %1  ").arg(todayPath));
-        QVERIFY2(lines[lineCount - 2].startsWith(QStringLiteral("💾 Prices from the saved copy se3 2025-11-12 after error ")
-                                                 + reason),
-                 qPrintable(lines[lineCount - 2]));
+        const QString saved = QStringLiteral("💾 Prices from the saved copy se3 2025-11-12 after error ") + reason;
+        QVERIFY2(lines[lineCount - 2].startsWith(saved), qPrintable(lines[lineCount - 2]));
         QVERIFY(lines[lineCount - 1].startsWith(QStringLiteral("🍀 Data ")));
     }
 
@@ -195,7 +194,8 @@ private Q_SLOTS:
         CapturedOutput output;
         for (const Step &step : steps) {
             m_now = QDateTime(today, step.time);
-            m_server->serve(tomorrowPath, step.status == 200 ? Answer::json(day(today.addDays(1))) : Answer::json("{}", 404));
+            m_server->serve(tomorrowPath,
+                            step.status == 200 ? Answer::json(day(today.addDays(1))) : Answer::json("{}", 404));
             QVERIFY(runTask(prices->prefetchTomorrow(Zone::se3)).succeeded());
             QCOMPARE(m_server->requestCount(), step.requests);
             QCOMPARE(prices->cache().contains(today.addDays(1), Zone::se3), step.saved);
@@ -285,7 +285,8 @@ private Q_SLOTS:
         model = load();
         QCOMPARE(model->spotPrice(), fourteen);
         QCOMPARE(online.lines().size(), writable ? 4 : 5);
-        QCOMPARE(linesStartingWith(online, QStringLiteral("💾 Cannot save prices: ") + todayFile).size(), writable ? 0 : 1);
+        const QString unsaved = QStringLiteral("💾 Cannot save prices: ") + todayFile;
+        QCOMPARE(linesStartingWith(online, unsaved).size(), writable ? 0 : 1);
         QCOMPARE(readFile(path), writable ? day(today) : QByteArray());
         if (kind == u"link")
             QCOMPARE(readFile(elsewhere), day(today));
