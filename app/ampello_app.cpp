@@ -3,23 +3,29 @@
 #include "app/about_view.h"
 #include "app/main_window.h"
 #include "app/named_image.h"
-#include "price/request.h"
+#include "price/caching_request.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QTimer>
 
 namespace tarimo::app {
 
 AmpelloApp::AmpelloApp()
-    : AmpelloApp(std::make_shared<price::Request>())
+    : AmpelloApp(std::make_shared<price::CachingRequest>())
 {}
 
 AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::ContentViewModel::Clock clock)
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tarimo"));
 
-    m_viewModel = new price::ContentViewModel(std::move(provider), std::move(clock), this);
+    m_viewModel = new price::ContentViewModel(provider, std::move(clock), this);
+    // Tomorrow's prices are fetched ahead on the view model's minute tick,
+    // for the zone on screen.
+    if (const auto caching = std::dynamic_pointer_cast<price::CachingRequest>(provider))
+        connect(m_viewModel->timer(), &QTimer::timeout, this,
+                [caching, model = m_viewModel] { caching->prefetchTomorrow(model->selectedZone()); });
 
     // The whole application menu: About and Quit. On macOS the roles put
     // them into the application menu; elsewhere it opens from a right-click.
