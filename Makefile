@@ -1,10 +1,11 @@
 # make run   - install what is missing, build, start Tarimo
 # make test  - install what is missing, build, run every test
 # make bench - install what is missing, build, run the benchmarks
+# make package - install what is missing, build the Debian package build/tarimo_<version>_<arch>.deb
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench package clean
 
 all: build
 
@@ -27,6 +28,11 @@ test: build
 
 bench: build
 	@scripts/bench $(BUILD)
+
+# Only the program and the files that go with it, then the package.
+package: configure
+	@cmake --build $(BUILD) --parallel $(JOBS) --target tarimo tarimo_package_files
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD)

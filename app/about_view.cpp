@@ -48,6 +48,7 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
     layout->addWidget(logo, 0, Qt::AlignHCenter);
 
     layout->addWidget(text(QStringLiteral("Tarimo"), 16, true, this));
+    layout->addWidget(text(tr("Version %1").arg(QStringLiteral(TARIMO_VERSION)), 10, false, this));
     layout->addWidget(text(tr("Created by %1").arg(contactAddress).toLower(), 12, false, this));
 
     layout->addSpacing(20);

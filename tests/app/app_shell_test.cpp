@@ -148,6 +148,7 @@ private Q_SLOTS:
         const QStringList texts = labelTexts(about);
         QVERIFY(texts.contains(QStringLiteral("Tarimo")));
         QVERIFY(texts.contains(QStringLiteral("Data provided by:")));
+        QVERIFY(texts.contains(QStringLiteral("Version " TARIMO_VERSION)));
         const QString createdBy = texts.filter(QStringLiteral("created by")).value(0);
         QCOMPARE(createdBy, createdBy.toLower());
         QVERIFY(createdBy.startsWith(QStringLiteral("created by ")));
