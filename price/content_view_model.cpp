@@ -114,6 +114,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
         m_failuresInARow = 0;
         co_return;
     }
+    m_lastError = failure;
     setState(State::error);
     printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
     ++m_failuresInARow;
