@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace tarimo::app {
 
@@ -78,16 +77,6 @@ void AboutView::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void AboutView::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && isWindow() && windowHandle()) {
-        windowHandle()->startSystemMove();
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
 }
 
 void AboutView::paintEvent(QPaintEvent *)

@@ -28,8 +28,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    // Without a title bar, the window moves by dragging it anywhere.
-    void mousePressEvent(QMouseEvent *event) override;
     // A hairline edge, so that the frameless window stands out from what is
     // behind it.
     void paintEvent(QPaintEvent *event) override;

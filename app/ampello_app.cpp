@@ -3,6 +3,7 @@
 #include "app/about_view.h"
 #include "app/main_window.h"
 #include "app/named_image.h"
+#include "app/window_chrome.h"
 #include "price/request.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     m_mainWindow = std::make_unique<MainWindow>(m_viewModel);
+    new WindowChrome(m_mainWindow.get());
     m_mainWindow->addAction(m_quitAction);
     m_mainWindow->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainWindow.get(), &QWidget::customContextMenuRequested, this,
@@ -65,6 +67,7 @@ void AmpelloApp::openAbout()
         m_aboutView->addAction(m_quitAction);
         m_aboutView->setAutoFillBackground(true);
         m_aboutView->setPalette(MainWindow::displayPalette());
+        new WindowChrome(m_aboutView);
         // Over the middle of the price window, where the eye already is.
         const QRect main = m_mainWindow->frameGeometry();
         m_aboutView->move(main.center() - QPoint(m_aboutView->width() / 2, m_aboutView->height() / 2));

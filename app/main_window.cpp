@@ -2,9 +2,7 @@
 
 #include "display/content_view.h"
 
-#include <QMouseEvent>
 #include <QTimer>
-#include <QWindow>
 
 #include <utility>
 
@@ -30,16 +28,6 @@ MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
     m_contentView = new display::ContentView(viewModel, this);
     m_contentView->move(0, 0);
     setFixedSize(m_contentView->size());
-}
-
-void MainWindow::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && windowHandle()) {
-        windowHandle()->startSystemMove();
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
 }
 
 void MainWindow::paintEvent(QPaintEvent *event)

@@ -1,6 +1,7 @@
 #include "app/about_view.h"
 #include "app/ampello_app.h"
 #include "app/main_window.h"
+#include "app/window_chrome.h"
 #include "display/content_view.h"
 #include "price/request.h"
 
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 
 using namespace tarimo;
@@ -42,6 +45,11 @@ QStringList labelTexts(const QWidget &widget)
             texts.append(label->text());
     }
     return texts;
+}
+
+app::WindowChrome *chromeOf(QWidget *window)
+{
+    return window->findChild<app::WindowChrome *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 } // namespace
@@ -157,6 +165,34 @@ private Q_SLOTS:
         QVERIFY(badge->width() > 32);
         QTest::mouseClick(badge, Qt::LeftButton);
         QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.elprisetjustnu.se"))});
+    }
+
+    void onlyADragMovesTheWindow_data()
+    {
+        const int threshold = QGuiApplication::styleHints()->startDragDistance();
+        QTest::addColumn<int>("distance");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("instant click") << 0 << false;
+        QTest::newRow("tremble") << threshold - 1 << false;
+        QTest::newRow("drag") << threshold << true;
+    }
+    void onlyADragMovesTheWindow()
+    {
+        QFETCH(int, distance);
+        QFETCH(bool, moves);
+        auto *panel = m_app->mainWindow()->contentView();
+        QSignalSpy moved(chromeOf(m_app->mainWindow()), &app::WindowChrome::moveStarted);
+        // The background below the chart.
+        const QPoint background(200, 350);
+        QTest::mousePress(panel, Qt::LeftButton, {}, background);
+        QTest::mouseMove(panel, background + QPoint(distance, 0));
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, background + QPoint(distance, 0));
+        QCOMPARE(moved.size(), moves ? 1 : 0);
+        // A zone label is no handle.
+        QTest::mousePress(panel, Qt::LeftButton, {}, panel->panelLayout().zones[0].center().toPoint());
+        QTest::mouseMove(panel, panel->panelLayout().zones[0].center().toPoint() + QPoint(20, 0));
+        QTest::mouseRelease(panel, Qt::LeftButton);
+        QCOMPARE(moved.size(), moves ? 1 : 0);
     }
 
     void zoneClickInTheWindowSelects()

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Starts the real program on a virtual X display, checks its window and its
-# first lines, and quits it with the standard shortcut.
+# Starts the real program on a virtual X display under a window manager,
+# checks its window and its first lines, that a quick click does not glue
+# the window to the pointer, and quits it with the standard shortcut.
 #   binary_test.sh <path to tarimo>
 set -eu
 binary=$1
@@ -10,8 +11,15 @@ if [ -z "${TARIMO_ON_XVFB:-}" ]; then
 fi
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "$pid" "$wm" 2>/dev/null || true; rm -rf "$work"' EXIT
 unset QT_QPA_PLATFORM
+openbox --sm-disable >"$work/wm" 2>&1 &
+wm=$!
+# Started once the window manager has taken the screen.
+for _ in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 "$binary" >"$work/out" 2>"$work/err" &
 pid=$!
 
@@ -43,6 +51,17 @@ head -n 1 "$work/out" | grep -qx '🍀 se3' || fail "the first line is not '🍀
 if ! grep -q '^🍀 Data SpotPriceModel(' "$work/out"; then
     grep -Eq '^❌ Failed with error [[:alnum:]].{8,}' "$work/out" || fail "no price and no readable failure"
 fi
+
+# A press and release on the background with no time between them leaves
+# the window where it is when the pointer moves on.
+xdotool windowmove --sync "$window" 100 100
+before=$(xdotool getwindowgeometry "$window" | grep Position)
+xdotool mousemove --window "$window" 200 350 click 1
+sleep 0.2
+xdotool mousemove 600 500
+sleep 0.3
+after=$(xdotool getwindowgeometry "$window" | grep Position)
+[ "$before" = "$after" ] || fail "a click moved the window:$before ->$after"
 
 # The standard quit shortcut ends it cleanly.
 xdotool windowfocus --sync "$window"
