@@ -72,7 +72,7 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
 
 void AboutView::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape || event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_W)) {
         window()->close();
         return;
     }

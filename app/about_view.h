@@ -27,6 +27,7 @@ public:
     QPushButton *serviceButton() const { return m_serviceButton; }
 
 protected:
+    // Escape or Ctrl+W closes the window.
     void keyPressEvent(QKeyEvent *event) override;
     // A hairline edge, so that the frameless window stands out from what is
     // behind it.

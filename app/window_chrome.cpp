@@ -1,6 +1,8 @@
 #include "app/window_chrome.h"
 
-#include <QGuiApplication>
+#include "app/window_control_button.h"
+
+#include <QApplication>
 #include <QMouseEvent>
 #include <QStyleHints>
 #include <QWidget>
@@ -8,11 +10,28 @@
 
 namespace tarimo::app {
 
-WindowChrome::WindowChrome(QWidget *window)
+WindowChrome::WindowChrome(QWidget *window, const QString &closeName, std::function<void()> close)
     : QObject(window)
     , m_window(window)
 {
+    m_close = new WindowControlButton(WindowControlButton::Kind::close, closeName, window);
+    m_close->move(closePosition);
+    m_minimise = new WindowControlButton(WindowControlButton::Kind::minimise, tr("Minimise"), window);
+    m_minimise->move(minimisePosition);
+    for (auto *control : {m_close, m_minimise}) {
+        control->raise();
+        connect(control, &WindowControlButton::keyboardFocusChanged, this, &WindowChrome::updateControls);
+    }
+    connect(m_close, &QAbstractButton::clicked, this, [close = std::move(close)] { close(); });
+    connect(m_minimise, &QAbstractButton::clicked, m_window, &QWidget::showMinimized);
     window->installEventFilter(this);
+}
+
+void WindowChrome::updateControls()
+{
+    const bool revealed = m_hovered || m_close->hasKeyboardFocus() || m_minimise->hasKeyboardFocus();
+    m_close->setRevealed(revealed);
+    m_minimise->setRevealed(revealed);
 }
 
 bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
@@ -21,8 +40,15 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
         return false;
 
     switch (event->type()) {
+    case QEvent::Enter:
+        m_hovered = true;
+        updateControls();
+        break;
+    case QEvent::Leave:
     case QEvent::Hide:
+        m_hovered = false;
         m_pressedAt.reset();
+        updateControls();
         break;
     case QEvent::MouseButtonPress: {
         // Reaches the window only where nothing inside took the press.

@@ -2,6 +2,7 @@
 #include "app/ampello_app.h"
 #include "app/main_window.h"
 #include "app/window_chrome.h"
+#include "app/window_control_button.h"
 #include "display/content_view.h"
 #include "price/request.h"
 
@@ -50,6 +51,24 @@ QStringList labelTexts(const QWidget &widget)
 app::WindowChrome *chromeOf(QWidget *window)
 {
     return window->findChild<app::WindowChrome *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+QImage grabbed(QWidget *window)
+{
+    return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle holding every pixel where the two images differ.
+QRect difference(const QImage &a, const QImage &b)
+{
+    QRect changed;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y))
+                changed |= QRect(x, y, 1, 1);
+        }
+    }
+    return changed;
 }
 
 } // namespace
@@ -165,6 +184,78 @@ private Q_SLOTS:
         QVERIFY(badge->width() > 32);
         QTest::mouseClick(badge, Qt::LeftButton);
         QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.elprisetjustnu.se"))});
+    }
+
+    void windowControls_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::newRow("price window") << false;
+        QTest::newRow("about window") << true;
+    }
+    void windowControls()
+    {
+        QFETCH(bool, about);
+        QTRY_COMPARE(m_app->viewModel()->state(), price::ContentViewModel::State::loaded);
+        if (about)
+            m_app->openAbout();
+        QWidget *window = about ? static_cast<QWidget *>(m_app->aboutView()) : m_app->mainWindow();
+        app::WindowChrome *chrome = chromeOf(window);
+        QVERIFY(chrome);
+        const QRect controls = chrome->closeButton()->geometry() | chrome->minimiseButton()->geometry();
+
+        // Nothing laid out is under them: they stay in the top margin.
+        QVERIFY(controls.bottom() < 16);
+        QVERIFY(controls.left() >= 0 && controls.top() >= 0);
+        if (!about) {
+            const auto &layout = m_app->mainWindow()->contentView()->panelLayout();
+            QCOMPARE(layout.header.topLeft(), QPointF(16, 16));
+            QVERIFY(!QRectF(controls).intersects(layout.header));
+        }
+
+        // Drawn while the pointer is over the window, only inside their own
+        // rectangles; gone again when it leaves.
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(window, &leave);
+        const QImage away = grabbed(window);
+        QEnterEvent enter(QPointF(150, 150), QPointF(150, 150), window->mapToGlobal(QPointF(150, 150)));
+        QApplication::sendEvent(window, &enter);
+        const QImage over = grabbed(window);
+        const QRect changed = difference(away, over);
+        QVERIFY(!changed.isEmpty());
+        QVERIFY(controls.contains(changed));
+        QApplication::sendEvent(window, &leave);
+        QCOMPARE(grabbed(window), away);
+
+        // Minimise minimises; close closes About and quits from the price window.
+        QSignalSpy quit(m_app->quitAction(), &QAction::triggered);
+        QTest::mouseClick(chrome->minimiseButton(), Qt::LeftButton);
+        QVERIFY(window->windowState() & Qt::WindowMinimized);
+        window->showNormal();
+        QTest::mouseClick(chrome->closeButton(), Qt::LeftButton);
+        QCOMPARE(quit.size(), about ? 0 : 1);
+        QCOMPARE(window->isVisible(), !about);
+    }
+
+    void controlsShowWithKeyboardFocus()
+    {
+        m_app->openAbout();
+        AboutView *about = m_app->aboutView();
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        app::WindowChrome *chrome = chromeOf(about);
+        QVERIFY(!chrome->closeButton()->isRevealed());
+        // Tab goes round the link and the two controls.
+        for (int i = 0; i < 3 && !chrome->closeButton()->hasFocus(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(chrome->closeButton()->hasKeyboardFocus());
+        QVERIFY(chrome->closeButton()->isRevealed() && chrome->minimiseButton()->isRevealed());
+        QTest::keyClick(chrome->closeButton(), Qt::Key_Space);
+        QVERIFY(!about->isVisible());
+
+        // Ctrl+W closes it too.
+        m_app->openAbout();
+        QVERIFY(about->isVisible());
+        QTest::keyClick(about, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!about->isVisible());
     }
 
     void onlyADragMovesTheWindow_data()
