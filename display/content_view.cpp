@@ -3,15 +3,18 @@
 #include "digit/digit.h"
 #include "display/equalizer.h"
 #include "display/glass_overlay.h"
+#include "display/painted_parts_accessible.h"
 #include "price/content_view_model.h"
 #include "view_helpers/color.h"
 #include "view_helpers/shadow.h"
 
 #include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShowEvent>
 #include <QTimer>
+#include <QToolTip>
 
 #include <utility>
 
@@ -36,12 +39,61 @@ Shadow textGlow()
     return Shadow::glow(colorFromHex(u"dddddd"), 0.7, 5);
 }
 
+// The first line of an error, cut to a length that fits a tooltip.
+QString shortError(const QString &error)
+{
+    constexpr qsizetype longest = 60;
+    const QString line = error.section(u'\n', 0, 0).trimmed();
+    return line.size() <= longest ? line : line.left(longest - 1).trimmed() + u'…';
+}
+
+enum Part { pricePart };
+
+// The panel as a screen reader reads it.
+class PanelAccessible : public PaintedPartsAccessible
+{
+public:
+    explicit PanelAccessible(ContentView *view)
+        : PaintedPartsAccessible(view, QAccessible::Grouping)
+    {}
+
+    ContentView *view() const { return static_cast<ContentView *>(widget()); }
+
+    int partCount() const override { return 1; }
+    QAccessible::Role partRole(int) const override { return QAccessible::StaticText; }
+    QString partText(int, QAccessible::Text text) const override
+    {
+        switch (text) {
+        case QAccessible::Name:
+            return ContentView::tr("Spot price");
+        case QAccessible::Description:
+            return view()->priceStatus();
+        default:
+            return {};
+        }
+    }
+    QRect partRect(int) const override
+    {
+        return view()->panelLayout().digitRow().toAlignedRect();
+    }
+    QList<QWidget *> widgetChildren() const override { return {view()->equalizer()}; }
+};
+
+QAccessibleInterface *panelAccessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(ContentView::staticMetaObject.className()))
+        return new PanelAccessible(static_cast<ContentView *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
 {
+    static const bool accessible = (QAccessible::installFactory(panelAccessibleFactory), true);
+    Q_UNUSED(accessible);
     setFixedSize(panelSize);
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -66,6 +118,8 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
                 m_equalizer->update();
             });
         }
+        connect(viewModel, &price::ContentViewModel::stateChanged, this,
+                [this] { PaintedPartsAccessible::notify(this, pricePart, QAccessible::DescriptionChanged); });
     }
     relayout();
     showDigits();
@@ -106,6 +160,24 @@ QString ContentView::headerDate() const
 QString ContentView::unitText() const
 {
     return tr("öre / kwh");
+}
+
+QString ContentView::priceStatus() const
+{
+    if (!m_viewModel)
+        return {};
+    switch (m_viewModel->state()) {
+    case price::ContentViewModel::State::notLoaded:
+    case price::ContentViewModel::State::loading:
+        return tr("Loading prices…");
+    case price::ContentViewModel::State::error:
+        return tr("No prices: %1 — trying again in %2 min")
+            .arg(shortError(m_viewModel->lastError()))
+            .arg(std::max(1, m_viewModel->ticksUntilRetry()));
+    case price::ContentViewModel::State::loaded:
+        break;
+    }
+    return {};
 }
 
 void ContentView::relayout()
@@ -172,6 +244,25 @@ std::optional<Zone> ContentView::zoneAt(QPointF position) const
             return zone;
     }
     return std::nullopt;
+}
+
+bool ContentView::event(QEvent *event)
+{
+    // The digits stay blank whether prices are loading or failed to come:
+    // their tooltip tells which.
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QRectF digits = m_layout.digitRow();
+        const QString status = priceStatus();
+        if (digits.contains(help->pos()) && !status.isEmpty()) {
+            QToolTip::showText(help->globalPos(), status, this, digits.toAlignedRect());
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void ContentView::showEvent(QShowEvent *event)

@@ -61,6 +61,8 @@ public:
         std::array<QRectF, 4> zones;
         QRectF equalizer;
         qreal contentHeight = 0;
+
+        QRectF digitRow() const { return digits.front().united(digits.back()); }
     };
     const Layout &panelLayout() const { return m_layout; }
 
@@ -72,8 +74,12 @@ public:
     QString headerTitle() const;
     QString headerDate() const;
     QString unitText() const;
+    // What the digits' tooltip says: why no price is shown, or nothing when
+    // the view model is neither loading nor failed.
+    QString priceStatus() const;
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

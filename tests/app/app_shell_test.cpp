@@ -10,21 +10,25 @@
 #include "tests/support/price_day.h"
 #include "tests/support/test_server.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
+#include <QToolTip>
 
 using namespace tarimo;
 using app::AboutView;
 using app::AmpelloApp;
 using test_support::CapturedOutput;
 using test_support::TestServer;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -284,6 +288,68 @@ private Q_SLOTS:
         QTest::mouseMove(panel, panel->panelLayout().zones[0].center().toPoint() + QPoint(20, 0));
         QTest::mouseRelease(panel, Qt::LeftButton);
         QCOMPARE(moved.size(), moves ? 1 : 0);
+    }
+
+    void priceStatusSaysWhatIsGoingOn_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("status"); // a pattern
+        const QString retry = QStringLiteral(" — trying again in 1 min");
+        QTest::newRow("loaded") << QByteArray("day") << QString();
+        QTest::newRow("loading") << QByteArray("slow") << QStringLiteral("Loading prices…");
+        QTest::newRow("not found") << QByteArray("404")
+                                   << "No prices: Service responded with error \\(404 notFound\\)" + retry;
+        QTest::newRow("undecodable") << QByteArray("garbage")
+                                     << "No prices: Cannot decode \\[0\\]\\.SEK_per_kWh: expected a number but found…" + retry;
+        QTest::newRow("no connection") << QByteArray("closed")
+                                       << "No prices: Connection refused \\(127\\.0\\.0\\.1:\\d+\\)" + retry;
+    }
+    void priceStatusSaysWhatIsGoingOn()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, status);
+        m_app.reset();
+        const QString path = QStringLiteral("/api/v1/prices/2025/11-12_SE3.json");
+        auto server = TestServer::https();
+        if (answer == "day")
+            server->serveJson(path, test_support::serviceDay(QDate(2025, 11, 12), 60, test_support::hourNumberPrice));
+        else if (answer == "slow")
+            server->serve(path, test_support::Answer::json("[]").withDelay(30s));
+        else if (answer == "404")
+            server->serve(path, test_support::Answer::make(404));
+        else if (answer == "garbage")
+            server->serveJson(path, R"([{"SEK_per_kWh": "cheap"}])");
+        const QUrl base = server->baseUrl();
+        auto transport = server->makeTransport();
+        if (answer == "closed")
+            server.reset();
+        const QDateTime now(QDate(2025, 11, 12), QTime(14, 20));
+        m_app = std::make_unique<AmpelloApp>(std::make_shared<price::Request>(base, transport), [now] { return now; });
+
+        auto *panel = m_app->mainWindow()->contentView();
+        const auto *model = m_app->viewModel();
+        if (answer == "slow")
+            QTRY_VERIFY(server->requestCount() == 1);
+        else
+            QTRY_VERIFY(model->state() == price::ContentViewModel::State::loaded
+                        || model->state() == price::ContentViewModel::State::error);
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(status));
+        QVERIFY2(pattern.match(panel->priceStatus()).hasMatch(), qPrintable(panel->priceStatus()));
+        if (answer == "404") {
+            // The pause grows after the retry fails too.
+            m_app->viewModel()->tick();
+            QTRY_VERIFY(panel->priceStatus().endsWith(QStringLiteral(" — trying again in 2 min")));
+        }
+
+        // The digits' tooltip and the price's accessible description say it.
+        const QPoint digit = panel->panelLayout().digits[2].center().toPoint();
+        QToolTip::hideText();
+        QWidget *under = panel->childAt(digit);
+        QHelpEvent help(QEvent::ToolTip, under->mapFrom(panel, digit), panel->mapToGlobal(digit));
+        QApplication::sendEvent(under, &help);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), panel->priceStatus());
+        QAccessibleInterface *price = QAccessible::queryAccessibleInterface(panel)->child(0);
+        QCOMPARE(price->text(QAccessible::Description), panel->priceStatus());
     }
 
     void zoneClickInTheWindowSelects()

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAccessibleWidget>
+#include <QList>
+
+namespace tarimo::display {
+
+// What a screen reader sees of a widget that paints parts of itself (a
+// price, a row of zones, the hours of a chart) without a widget for each:
+// every part becomes a child of the widget's own accessible object. Parts
+// come first, then the widget's children that are worth reading (see
+// widgetChildren()).
+class PaintedPartsAccessible : public QAccessibleWidget
+{
+public:
+    PaintedPartsAccessible(QWidget *widget, QAccessible::Role role, const QString &name = {});
+    ~PaintedPartsAccessible() override;
+
+    virtual int partCount() const = 0;
+    virtual QAccessible::Role partRole(int part) const = 0;
+    virtual QString partText(int part, QAccessible::Text text) const = 0;
+    virtual QAccessible::State partState(int part) const;
+    // In widget coordinates.
+    virtual QRect partRect(int part) const = 0;
+    // The part that has the keyboard focus while the widget has it.
+    virtual int focusedPart() const { return -1; }
+    // Parts that do something when pressed (a screen reader's "click").
+    virtual bool isPressable(int) const { return false; }
+    virtual void pressPart(int) {}
+    // Child widgets shown after the parts; none by default.
+    virtual QList<QWidget *> widgetChildren() const { return {}; }
+
+    // The accessible object of a part, made on first use.
+    QAccessibleInterface *part(int part) const;
+
+    // Tells assistive technology that a part changed, if anyone has asked
+    // for `widget`'s accessible objects.
+    static void notify(QWidget *widget, int part, QAccessible::Event event);
+    static void notifyValue(QWidget *widget, int part, const QVariant &value);
+
+    QString text(QAccessible::Text t) const override;
+    int childCount() const override;
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QAccessibleInterface *childAt(int x, int y) const override;
+    QAccessibleInterface *focusChild() const override;
+
+private:
+    QString m_name;
+    mutable QList<QAccessible::Id> m_partIds;
+};
+
+} // namespace tarimo::display
