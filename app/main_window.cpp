@@ -24,6 +24,8 @@ MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
     // The panel draws no background: this colour is what shows behind it.
     setAutoFillBackground(true);
     setPalette(displayPalette());
+    // The chart's prices are worth a look while another window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     m_contentView = new display::ContentView(viewModel, this);
     m_contentView->move(0, 0);

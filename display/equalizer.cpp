@@ -7,6 +7,7 @@
 
 #include <QFontMetricsF>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolTip>
@@ -43,6 +44,8 @@ Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endC
     m_effect = new view_helpers::OverhangEffect(QMarginsF(overhang, overhang, overhang, overhang),
                                                 [this](QPainter &painter) { paint(painter); }, this);
     setGraphicsEffect(m_effect);
+    // Moves reach the chart so that a visible tip can follow the pointer.
+    setMouseTracking(true);
 }
 
 QFont Equalizer::labelFont(const QFont &base, bool bold)
@@ -194,21 +197,36 @@ QImage Equalizer::render(const CacheKey &key) const
     return image;
 }
 
+void Equalizer::showPriceTip(int hour, QPoint globalPosition)
+{
+    const QString text = hour >= 0 && m_viewModel ? m_viewModel->priceLabel(hour) : QString();
+    m_tipHour = text.isEmpty() ? -1 : hour;
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(globalPosition, text, this, columnRect(hour).toAlignedRect());
+}
+
 bool Equalizer::event(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
-        const int hour = hourAt(help->pos());
-        const QString text = hour >= 0 && m_viewModel ? m_viewModel->priceLabel(hour) : QString();
-        if (text.isEmpty()) {
-            QToolTip::hideText();
+        showPriceTip(hourAt(help->pos()), help->globalPos());
+        if (m_tipHour < 0)
             event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), text, this, columnRect(hour).toAlignedRect());
-        }
         return true;
     }
     return QWidget::event(event);
+}
+
+void Equalizer::mouseMoveEvent(QMouseEvent *event)
+{
+    // While a tip is up, it moves straight to the next column instead of
+    // waiting for the tooltip delay again.
+    const int hour = hourAt(event->position());
+    if (m_tipHour >= 0 && hour != m_tipHour && QToolTip::isVisible())
+        showPriceTip(hour, event->globalPosition().toPoint());
+    event->ignore();
 }
 
 void Equalizer::paintEvent(QPaintEvent *)

@@ -57,6 +57,7 @@ public:
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     struct CacheKey
@@ -75,6 +76,9 @@ private:
     qreal labelHeight() const;
     int litCellCount(int hour) const;
     QImage render(const CacheKey &key) const;
+    // Shows the hour's price as a tooltip at `globalPosition`, or hides the
+    // tooltip when the hour has none.
+    void showPriceTip(int hour, QPoint globalPosition);
 
     QPointer<price::ContentViewModel> m_viewModel;
     int m_firstCell;
@@ -82,6 +86,8 @@ private:
     view_helpers::OverhangEffect *m_effect = nullptr;
     std::optional<CacheKey> m_cacheKey;
     QImage m_cache;
+    // The hour whose price the tooltip shows, or -1.
+    int m_tipHour = -1;
 };
 
 } // namespace tarimo::display

@@ -4,6 +4,7 @@
 #include "app/window_chrome.h"
 #include "app/window_control_button.h"
 #include "display/content_view.h"
+#include "display/equalizer.h"
 #include "price/request.h"
 
 #include "tests/support/captured_output.h"
@@ -350,6 +351,24 @@ private Q_SLOTS:
         QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), panel->priceStatus());
         QAccessibleInterface *price = QAccessible::queryAccessibleInterface(panel)->child(0);
         QCOMPARE(price->text(QAccessible::Description), panel->priceStatus());
+    }
+
+    void chartTipsWhileAnotherWindowIsActive()
+    {
+        QTRY_COMPARE(m_app->viewModel()->state(), price::ContentViewModel::State::loaded);
+        m_app->openAbout();
+        QVERIFY(QTest::qWaitForWindowActive(m_app->aboutView()));
+        QVERIFY(!m_app->mainWindow()->isActiveWindow());
+
+        auto *chart = m_app->mainWindow()->contentView()->equalizer();
+        QTest::mouseMove(chart, chart->columnRect(14).center().toPoint());
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("1415 öre / kwh"));
+        // The next column's price follows at once.
+        QTest::mouseMove(chart, chart->columnRect(15).center().toPoint());
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("1515 öre / kwh"));
+        QToolTip::hideText();
     }
 
     void zoneClickInTheWindowSelects()
