@@ -2,23 +2,17 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 
 namespace tarimo::display {
 
 namespace {
 
-// The widgets whose accessible object exists: nobody can listen for news of
-// the others, so no event about them is built.
-QSet<const QWidget *> &widgetsInUse()
-{
-    static QSet<const QWidget *> widgets;
-    return widgets;
-}
-
 // One painted part: everything it knows comes from its owner.
-class PaintedPart : public QAccessibleInterface, public QAccessibleActionInterface
+class PaintedPart : public QAccessibleInterface,
+                    public QAccessibleActionInterface,
+                    public QAccessibleValueInterface,
+                    public QAccessibleTextInterface
 {
 public:
     PaintedPart(const PaintedPartsAccessible *owner, int index)
@@ -59,6 +53,10 @@ public:
     {
         if (type == QAccessible::ActionInterface && isValid() && m_owner->isPressable(m_index))
             return static_cast<QAccessibleActionInterface *>(this);
+        if (type == QAccessible::ValueInterface && isValid() && currentValue().isValid())
+            return static_cast<QAccessibleValueInterface *>(this);
+        if (type == QAccessible::TextInterface && isValid() && m_owner->partContent(m_index))
+            return static_cast<QAccessibleTextInterface *>(this);
         return nullptr;
     }
     QStringList actionNames() const override { return {pressAction()}; }
@@ -68,6 +66,34 @@ public:
             const_cast<PaintedPartsAccessible *>(m_owner)->pressPart(m_index);
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+    // A value that is read, not set: its own minimum and maximum.
+    QVariant currentValue() const override { return m_owner->partValue(m_index); }
+    void setCurrentValue(const QVariant &) override {}
+    QVariant maximumValue() const override { return currentValue(); }
+    QVariant minimumValue() const override { return currentValue(); }
+    QVariant minimumStepSize() const override { return 0; }
+
+    // Text that is read, never edited or selected.
+    QString content() const { return isValid() ? m_owner->partContent(m_index).value_or(QString()) : QString(); }
+    QString text(int start, int end) const override { return content().mid(start, end - start); }
+    int characterCount() const override { return int(content().size()); }
+    QRect characterRect(int) const override { return rect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
 
 private:
     const PaintedPartsAccessible *m_owner;
@@ -80,13 +106,10 @@ private:
 PaintedPartsAccessible::PaintedPartsAccessible(QWidget *widget, QAccessible::Role role, const QString &name)
     : QAccessibleWidget(widget, role)
     , m_name(name)
-{
-    widgetsInUse().insert(widget);
-}
+{}
 
 PaintedPartsAccessible::~PaintedPartsAccessible()
 {
-    widgetsInUse().remove(widget());
     for (QAccessible::Id id : std::as_const(m_partIds))
         QAccessible::deleteAccessibleInterface(id);
 }
@@ -110,24 +133,17 @@ QAccessibleInterface *PaintedPartsAccessible::part(int part) const
     return QAccessible::accessibleInterface(m_partIds[part]);
 }
 
-void PaintedPartsAccessible::notify(QWidget *widget, int part, QAccessible::Event event)
+QAccessibleInterface *PaintedPartsAccessible::listeningPart(QWidget *widget, int part)
 {
-    if (!widgetsInUse().contains(widget))
-        return;
-    auto *owner = static_cast<PaintedPartsAccessible *>(QAccessible::queryAccessibleInterface(widget));
-    if (QAccessibleInterface *iface = owner->part(part)) {
-        QAccessibleEvent change(iface, event);
-        QAccessible::updateAccessibility(&change);
-    }
+    if (!QAccessible::isActive())
+        return nullptr;
+    return static_cast<PaintedPartsAccessible *>(QAccessible::queryAccessibleInterface(widget))->part(part);
 }
 
-void PaintedPartsAccessible::notifyValue(QWidget *widget, int part, const QVariant &value)
+void PaintedPartsAccessible::notify(QWidget *widget, int part, QAccessible::Event event)
 {
-    if (!widgetsInUse().contains(widget))
-        return;
-    auto *owner = static_cast<PaintedPartsAccessible *>(QAccessible::queryAccessibleInterface(widget));
-    if (QAccessibleInterface *iface = owner->part(part)) {
-        QAccessibleValueChangeEvent change(iface, value);
+    if (QAccessibleInterface *iface = listeningPart(widget, part)) {
+        QAccessibleEvent change(iface, event);
         QAccessible::updateAccessibility(&change);
     }
 }

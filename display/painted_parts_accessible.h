@@ -3,6 +3,8 @@
 #include <QAccessibleWidget>
 #include <QList>
 
+#include <optional>
+
 namespace tarimo::display {
 
 // What a screen reader sees of a widget that paints parts of itself (a
@@ -22,6 +24,11 @@ public:
     virtual QAccessible::State partState(int part) const;
     // In widget coordinates.
     virtual QRect partRect(int part) const = 0;
+    // A number for parts that have one (a price); none by default.
+    virtual QVariant partValue(int) const { return {}; }
+    // The text of parts that are read as text (a price, a date line); the
+    // others have none.
+    virtual std::optional<QString> partContent(int) const { return std::nullopt; }
     // The part that has the keyboard focus while the widget has it.
     virtual int focusedPart() const { return -1; }
     // Parts that do something when pressed (a screen reader's "click").
@@ -33,10 +40,12 @@ public:
     // The accessible object of a part, made on first use.
     QAccessibleInterface *part(int part) const;
 
-    // Tells assistive technology that a part changed, if anyone has asked
-    // for `widget`'s accessible objects.
+    // The accessible object of a part of `widget`, for an event about it;
+    // null while no assistive technology listens, so that no accessible
+    // objects are made for nothing.
+    static QAccessibleInterface *listeningPart(QWidget *widget, int part);
+    // Sends `event` about that part, if anyone can listen.
     static void notify(QWidget *widget, int part, QAccessible::Event event);
-    static void notifyValue(QWidget *widget, int part, const QVariant &value);
 
     QString text(QAccessible::Text t) const override;
     int childCount() const override;

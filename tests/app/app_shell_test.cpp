@@ -5,6 +5,7 @@
 #include "app/window_control_button.h"
 #include "display/content_view.h"
 #include "display/equalizer.h"
+#include "display/zone_bar.h"
 #include "price/request.h"
 
 #include "tests/support/captured_output.h"
@@ -191,6 +192,25 @@ private Q_SLOTS:
         QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.elprisetjustnu.se"))});
     }
 
+    void keysGoRoundThePriceWindow()
+    {
+        auto *window = m_app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto *panel = window->contentView();
+        app::WindowChrome *chrome = chromeOf(window);
+        const QList<QWidget *> round{panel->equalizer(), chrome->closeButton(), chrome->minimiseButton(),
+                                     panel->zoneBar()};
+        // The zones have the keys first.
+        QCOMPARE(QApplication::focusWidget(), panel->zoneBar());
+        for (QWidget *next : round) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), chrome->minimiseButton());
+        QVERIFY(chrome->minimiseButton()->isRevealed());
+    }
+
     void windowControls_data()
     {
         QTest::addColumn<bool>("about");
@@ -285,9 +305,11 @@ private Q_SLOTS:
         QTest::mouseRelease(panel, Qt::LeftButton, {}, background + QPoint(distance, 0));
         QCOMPARE(moved.size(), moves ? 1 : 0);
         // A zone label is no handle.
-        QTest::mousePress(panel, Qt::LeftButton, {}, panel->panelLayout().zones[0].center().toPoint());
-        QTest::mouseMove(panel, panel->panelLayout().zones[0].center().toPoint() + QPoint(20, 0));
-        QTest::mouseRelease(panel, Qt::LeftButton);
+        auto *zones = panel->zoneBar();
+        const QPoint se1 = zones->labelRect(price::Zone::se1).center().toPoint();
+        QTest::mousePress(zones, Qt::LeftButton, {}, se1);
+        QTest::mouseMove(zones, se1 + QPoint(20, 0));
+        QTest::mouseRelease(zones, Qt::LeftButton);
         QCOMPARE(moved.size(), moves ? 1 : 0);
     }
 
@@ -376,8 +398,8 @@ private Q_SLOTS:
         QTRY_COMPARE(m_app->viewModel()->state(), price::ContentViewModel::State::loaded);
         m_server->serveJson(QStringLiteral("/api/v1/prices/2025/11-12_SE1.json"), "[]");
         auto *panel = m_app->mainWindow()->contentView();
-        const QPoint se1 = panel->panelLayout().zones[0].center().toPoint();
-        QTest::mouseClick(panel, Qt::LeftButton, {}, se1);
+        const QPoint se1 = panel->zoneBar()->labelRect(price::Zone::se1).center().toPoint();
+        QTest::mouseClick(panel->zoneBar(), Qt::LeftButton, {}, se1);
         QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone::se1);
         QVERIFY(m_server->waitForRequests(2));
         QCOMPARE(m_server->lastRequest().path(), QStringLiteral("/api/v1/prices/2025/11-12_SE1.json"));
