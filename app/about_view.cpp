@@ -1,7 +1,9 @@
 #include "app/about_view.h"
 
 #include "app/named_image.h"
+#include "display/keyboard_focus.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,6 +46,7 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
     auto *logo = new QLabel(this);
     logo->setFixedSize(32, 32);
     logo->setPixmap(namedImage(QStringLiteral("logopixel"), QSize(32, 32), devicePixelRatioF()));
+    logo->setAccessibleName(tr("Tarimo logo"));
     layout->addWidget(logo, 0, Qt::AlignHCenter);
 
     layout->addWidget(text(QStringLiteral("Tarimo"), 16, true, this));
@@ -65,6 +68,13 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
     m_serviceButton->setIconSize(badge);
     m_serviceButton->setFixedSize(badge);
     connect(m_serviceButton, &QPushButton::clicked, this, [openUrl] { openUrl(serviceUrl); });
+    // A link for the keyboard too: Tab reaches it, Enter opens it; a click
+    // leaves no focus on it.
+    m_serviceButton->setFocusPolicy(Qt::TabFocus);
+    m_serviceButton->setAutoDefault(true);
+    m_serviceButton->setAccessibleName(QStringLiteral("elprisetjustnu.se"));
+    m_serviceButton->setAccessibleDescription(tr("Opens the data service's web page"));
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
     layout->addWidget(m_serviceButton, 0, Qt::AlignHCenter);
 
     layout->addStretch();
@@ -86,6 +96,8 @@ void AboutView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setPen(QColor(255, 255, 255, 28));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (m_serviceButton->hasFocus())
+        display::KeyboardFocus::drawOutline(painter, QRectF(m_serviceButton->geometry()).adjusted(-3, -3, 3, 3));
 }
 
 } // namespace tarimo::app

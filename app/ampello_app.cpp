@@ -74,6 +74,9 @@ void AmpelloApp::openAbout()
         m_aboutView->move(main.center() - QPoint(m_aboutView->width() / 2, m_aboutView->height() / 2));
     }
     m_aboutView->show();
+    // The window itself takes the keys first, so that the link shows focus
+    // only once Tab brings it there.
+    m_aboutView->setFocus();
     m_aboutView->raise();
     m_aboutView->activateWindow();
 }

@@ -2,6 +2,7 @@
 
 #include "app/window_control_button.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QStyleHints>
@@ -10,10 +11,27 @@
 
 namespace tarimo::app {
 
+namespace {
+
+// A window with our chrome is what screen readers call a frame.
+QAccessibleInterface *windowAccessibleFactory(const QString &className, QObject *object)
+{
+    if (!object->isWidgetType() || className != QLatin1String(object->metaObject()->className()))
+        return nullptr;
+    auto *widget = static_cast<QWidget *>(object);
+    if (!widget->isWindow() || !widget->findChild<WindowChrome *>(QString(), Qt::FindDirectChildrenOnly))
+        return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::Window);
+}
+
+} // namespace
+
 WindowChrome::WindowChrome(QWidget *window, const QString &closeName, std::function<void()> close)
     : QObject(window)
     , m_window(window)
 {
+    static const bool accessible = (QAccessible::installFactory(windowAccessibleFactory), true);
+    Q_UNUSED(accessible);
     m_close = new WindowControlButton(WindowControlButton::Kind::close, closeName, window);
     m_close->move(closePosition);
     m_minimise = new WindowControlButton(WindowControlButton::Kind::minimise, tr("Minimise"), window);

@@ -190,12 +190,30 @@ private Q_SLOTS:
         QVERIFY(badge->width() > 32);
         QTest::mouseClick(badge, Qt::LeftButton);
         QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.elprisetjustnu.se"))});
+        QVERIFY(!badge->hasFocus());
+
+        // From the keyboard: Tab reaches the link, Enter opens it.
+        about.show();
+        about.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&about));
+        QTest::keyClick(&about, Qt::Key_Tab);
+        QVERIFY(badge->hasFocus());
+        QTest::keyClick(badge, Qt::Key_Return);
+        QCOMPARE(opened.size(), 2);
+
+        // A screen reader reads the texts and the link.
+        QStringList read;
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&about);
+        for (int i = 0; i < window->childCount(); ++i)
+            read.append(window->child(i)->text(QAccessible::Name));
+        QCOMPARE(read, (QStringList{"Tarimo logo", "Tarimo", createdBy, "Data provided by:", "elprisetjustnu.se"}));
     }
 
     void keysGoRoundThePriceWindow()
     {
         auto *window = m_app->mainWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(QAccessible::queryAccessibleInterface(window)->role(), QAccessible::Window);
         auto *panel = window->contentView();
         app::WindowChrome *chrome = chromeOf(window);
         const QList<QWidget *> round{panel->equalizer(), chrome->closeButton(), chrome->minimiseButton(),
