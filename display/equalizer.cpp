@@ -299,27 +299,26 @@ void Equalizer::mousePressEvent(QMouseEvent *event)
 
 void Equalizer::keyPressEvent(QKeyEvent *event)
 {
-    const int hour = m_focusHour < 0 ? currentHour() : m_focusHour;
+    int hour = m_focusHour;
     switch (event->key()) {
     case Qt::Key_Left:
-        m_focus.keyUsed();
-        setFocusHour(hour - 1);
+        --hour;
         break;
     case Qt::Key_Right:
-        m_focus.keyUsed();
-        setFocusHour(hour + 1);
+        ++hour;
         break;
     case Qt::Key_Home:
-        m_focus.keyUsed();
-        setFocusHour(0);
+        hour = 0;
         break;
     case Qt::Key_End:
-        m_focus.keyUsed();
-        setFocusHour(hourCount - 1);
+        hour = hourCount - 1;
         break;
     default:
         QWidget::keyPressEvent(event);
+        return;
     }
+    m_focus.keyUsed();
+    setFocusHour(hour);
 }
 
 void Equalizer::focusInEvent(QFocusEvent *event)
@@ -338,7 +337,7 @@ void Equalizer::focusInEvent(QFocusEvent *event)
 void Equalizer::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
-    if (m_tipHour >= 0 && event->reason() != Qt::PopupFocusReason)
+    if (m_tipHour >= 0)
         QToolTip::hideText();
     update();
 }

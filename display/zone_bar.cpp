@@ -212,24 +212,24 @@ void ZoneBar::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Up:
-        m_focus.keyUsed();
         setCurrent(Zone((int(m_current) + count - 1) % count));
         break;
     case Qt::Key_Right:
     case Qt::Key_Down:
-        m_focus.keyUsed();
         setCurrent(Zone((int(m_current) + 1) % count));
         break;
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Select:
-        m_focus.keyUsed();
         select(m_current);
         break;
     default:
         QWidget::keyPressEvent(event);
+        return;
     }
+    m_focus.keyUsed();
+    update();
 }
 
 void ZoneBar::focusInEvent(QFocusEvent *event)

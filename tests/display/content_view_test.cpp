@@ -100,15 +100,6 @@ int litCells(const Equalizer &chart, int hour)
     return lit;
 }
 
-QString toolTipAt(Equalizer *chart, int hour)
-{
-    QToolTip::hideText();
-    const QPoint position = chart->columnRect(hour).center().toPoint();
-    QHelpEvent event(QEvent::ToolTip, position, chart->mapToGlobal(position));
-    QApplication::sendEvent(chart, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
-}
-
 QAccessibleInterface *accessibleAt(QWidget *widget, const QList<int> &path)
 {
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
@@ -210,18 +201,6 @@ private Q_SLOTS:
         panel.load();
         for (int hour = 0; hour < 24; ++hour)
             QCOMPARE(litCells(*panel.view.equalizer(), hour), 0);
-    }
-
-    void toolTipsShowTheHourPrice()
-    {
-        Panel panel(day([](auto &records) { records.erase(records.begin() + 3); }));
-        panel.load();
-        panel.view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel.view));
-        // An hour without a record has no tooltip (asked first: a hidden
-        // tooltip keeps its text while it fades).
-        QCOMPARE(toolTipAt(panel.view.equalizer(), 3), QString());
-        QCOMPARE(toolTipAt(panel.view.equalizer(), 14), QStringLiteral("1400 öre / kwh"));
     }
 
     void exactlyTheSelectedZoneGlows()
