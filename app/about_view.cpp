@@ -1,14 +1,15 @@
 #include "app/about_view.h"
 
 #include "app/named_image.h"
+#include "display/keyboard_focus.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace tarimo::app {
 
@@ -45,6 +46,7 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
     auto *logo = new QLabel(this);
     logo->setFixedSize(32, 32);
     logo->setPixmap(namedImage(QStringLiteral("logopixel"), QSize(32, 32), devicePixelRatioF()));
+    logo->setAccessibleName(tr("Tarimo logo"));
     layout->addWidget(logo, 0, Qt::AlignHCenter);
 
     layout->addWidget(text(QStringLiteral("Tarimo"), 16, true, this));
@@ -67,6 +69,13 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
     m_serviceButton->setIconSize(badge);
     m_serviceButton->setFixedSize(badge);
     connect(m_serviceButton, &QPushButton::clicked, this, [openUrl] { openUrl(serviceUrl); });
+    // A link for the keyboard too: Tab reaches it, Enter opens it; a click
+    // leaves no focus on it.
+    m_serviceButton->setFocusPolicy(Qt::TabFocus);
+    m_serviceButton->setAutoDefault(true);
+    m_serviceButton->setAccessibleName(QStringLiteral("elprisetjustnu.se"));
+    m_serviceButton->setAccessibleDescription(tr("Opens the data service's web page"));
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
     layout->addWidget(m_serviceButton, 0, Qt::AlignHCenter);
 
     layout->addStretch();
@@ -74,21 +83,11 @@ AboutView::AboutView(UrlOpener openUrl, QWidget *parent)
 
 void AboutView::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape || event->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_W)) {
         window()->close();
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void AboutView::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && isWindow() && windowHandle()) {
-        windowHandle()->startSystemMove();
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
 }
 
 void AboutView::paintEvent(QPaintEvent *)
@@ -98,6 +97,8 @@ void AboutView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setPen(QColor(255, 255, 255, 28));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (m_serviceButton->hasFocus())
+        display::KeyboardFocus::drawOutline(painter, QRectF(m_serviceButton->geometry()).adjusted(-3, -3, 3, 3));
 }
 
 } // namespace tarimo::app

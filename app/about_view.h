@@ -27,9 +27,8 @@ public:
     QPushButton *serviceButton() const { return m_serviceButton; }
 
 protected:
+    // Escape or Ctrl+W closes the window.
     void keyPressEvent(QKeyEvent *event) override;
-    // Without a title bar, the window moves by dragging it anywhere.
-    void mousePressEvent(QMouseEvent *event) override;
     // A hairline edge, so that the frameless window stands out from what is
     // behind it.
     void paintEvent(QPaintEvent *event) override;

@@ -3,6 +3,7 @@
 #include "app/about_view.h"
 #include "app/main_window.h"
 #include "app/named_image.h"
+#include "app/window_chrome.h"
 #include "price/caching_request.h"
 
 #include <QAction>
@@ -40,6 +41,8 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     m_mainWindow = std::make_unique<MainWindow>(m_viewModel);
+    // Closing the price window ends the program, as Quit does.
+    new WindowChrome(m_mainWindow.get(), tr("Quit"), [this] { m_quitAction->trigger(); });
     m_mainWindow->addAction(m_quitAction);
     m_mainWindow->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainWindow.get(), &QWidget::customContextMenuRequested, this,
@@ -71,11 +74,15 @@ void AmpelloApp::openAbout()
         m_aboutView->addAction(m_quitAction);
         m_aboutView->setAutoFillBackground(true);
         m_aboutView->setPalette(MainWindow::displayPalette());
+        new WindowChrome(m_aboutView, tr("Close"), [about = m_aboutView] { about->close(); });
         // Over the middle of the price window, where the eye already is.
         const QRect main = m_mainWindow->frameGeometry();
         m_aboutView->move(main.center() - QPoint(m_aboutView->width() / 2, m_aboutView->height() / 2));
     }
     m_aboutView->show();
+    // The window itself takes the keys first, so that the link shows focus
+    // only once Tab brings it there.
+    m_aboutView->setFocus();
     m_aboutView->raise();
     m_aboutView->activateWindow();
 }

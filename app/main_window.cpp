@@ -2,9 +2,7 @@
 
 #include "display/content_view.h"
 
-#include <QMouseEvent>
 #include <QTimer>
-#include <QWindow>
 
 #include <utility>
 
@@ -26,20 +24,12 @@ MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
     // The panel draws no background: this colour is what shows behind it.
     setAutoFillBackground(true);
     setPalette(displayPalette());
+    // The chart's prices are worth a look while another window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     m_contentView = new display::ContentView(viewModel, this);
     m_contentView->move(0, 0);
     setFixedSize(m_contentView->size());
-}
-
-void MainWindow::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && windowHandle()) {
-        windowHandle()->startSystemMove();
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
 }
 
 void MainWindow::paintEvent(QPaintEvent *event)

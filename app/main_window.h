@@ -33,8 +33,6 @@ Q_SIGNALS:
     void firstFramePainted();
 
 protected:
-    // Dragging the panel anywhere but on a zone label moves the window.
-    void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -3,15 +3,19 @@
 #include "digit/digit.h"
 #include "display/equalizer.h"
 #include "display/glass_overlay.h"
+#include "display/painted_parts_accessible.h"
+#include "display/zone_bar.h"
 #include "price/content_view_model.h"
 #include "view_helpers/color.h"
 #include "view_helpers/shadow.h"
 
+#include <QAction>
 #include <QFontMetricsF>
-#include <QMouseEvent>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QShowEvent>
 #include <QTimer>
+#include <QToolTip>
 
 #include <utility>
 
@@ -36,14 +40,76 @@ Shadow textGlow()
     return Shadow::glow(colorFromHex(u"dddddd"), 0.7, 5);
 }
 
+// The first line of an error, cut to a length that fits a tooltip.
+QString shortError(const QString &error)
+{
+    constexpr qsizetype longest = 60;
+    const QString line = error.section(u'\n', 0, 0).trimmed();
+    return line.size() <= longest ? line : line.left(longest - 1).trimmed() + u'…';
+}
+
+enum Part { pricePart, datePart, partCount };
+
+// The panel as a screen reader reads it: the price, the date line, the
+// zones and the chart.
+class PanelAccessible : public PaintedPartsAccessible
+{
+public:
+    explicit PanelAccessible(ContentView *view)
+        : PaintedPartsAccessible(view, QAccessible::Grouping)
+    {}
+
+    ContentView *view() const { return static_cast<ContentView *>(widget()); }
+
+    int partCount() const override { return Part::partCount; }
+    QAccessible::Role partRole(int) const override { return QAccessible::StaticText; }
+    QString partText(int part, QAccessible::Text text) const override
+    {
+        if (part == datePart)
+            return text == QAccessible::Name ? view()->spokenDate() : QString();
+        switch (text) {
+        case QAccessible::Name:
+            return ContentView::tr("Spot price");
+        case QAccessible::Value:
+            return view()->spokenPrice();
+        case QAccessible::Description:
+            return view()->priceStatus();
+        default:
+            return {};
+        }
+    }
+    QRect partRect(int part) const override
+    {
+        const auto &layout = view()->panelLayout();
+        return (part == datePart ? layout.header : layout.digitRow()).toAlignedRect();
+    }
+    QVariant partValue(int part) const override
+    {
+        return part == pricePart ? view()->priceInOre() : QVariant();
+    }
+    std::optional<QString> partContent(int part) const override
+    {
+        return part == pricePart ? view()->spokenPrice() : view()->spokenDate();
+    }
+    QList<QWidget *> widgetChildren() const override { return {view()->zoneBar(), view()->equalizer()}; }
+};
+
+QAccessibleInterface *panelAccessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(ContentView::staticMetaObject.className()))
+        return new PanelAccessible(static_cast<ContentView *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
 {
+    static const bool accessible = (QAccessible::installFactory(panelAccessibleFactory), true);
+    Q_UNUSED(accessible);
     setFixedSize(panelSize);
-    setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
 
     const qreal thickness = panelSize.width() * 0.02;
@@ -52,6 +118,8 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
                                  withOpacity(Qt::black, 0.052), withOpacity(colorFromHex(u"ff0000"), 0.95), true,
                                  this);
     }
+    // In focus order: the zones, then the chart.
+    m_zoneBar = new ZoneBar(viewModel, this);
     m_equalizer = new Equalizer(viewModel, 0, cellCount, this);
     m_glass = new GlassOverlay(this);
     m_glass->setGeometry(rect());
@@ -66,6 +134,19 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
                 m_equalizer->update();
             });
         }
+        connect(viewModel, &price::ContentViewModel::stateChanged, this, [this] {
+            PaintedPartsAccessible::notify(this, pricePart, QAccessible::DescriptionChanged);
+            announcePrice();
+        });
+    }
+
+    // Keys 1 to 4 choose SE1 to SE4 from anywhere in the window.
+    for (Zone zone : price::allZones) {
+        auto *choose = new QAction(price::rawValue(zone), this);
+        choose->setShortcut(QKeySequence(Qt::Key_1 + int(zone)));
+        choose->setShortcutContext(Qt::WindowShortcut);
+        connect(choose, &QAction::triggered, m_zoneBar, [this, zone] { m_zoneBar->select(zone); });
+        addAction(choose);
     }
     relayout();
     showDigits();
@@ -108,6 +189,24 @@ QString ContentView::unitText() const
     return tr("öre / kwh");
 }
 
+QString ContentView::priceStatus() const
+{
+    if (!m_viewModel)
+        return {};
+    switch (m_viewModel->state()) {
+    case price::ContentViewModel::State::notLoaded:
+    case price::ContentViewModel::State::loading:
+        return tr("Loading prices…");
+    case price::ContentViewModel::State::error:
+        return tr("No prices: %1 — trying again in %2 min")
+            .arg(shortError(m_viewModel->lastError()))
+            .arg(std::max(1, m_viewModel->ticksUntilRetry()));
+    case price::ContentViewModel::State::loaded:
+        break;
+    }
+    return {};
+}
+
 void ContentView::relayout()
 {
     const QFontMetricsF regular(textFont(false));
@@ -144,6 +243,15 @@ void ContentView::relayout()
     for (std::size_t i = 0; i < m_digits.size(); ++i)
         m_digits[i]->setGeometry(layout.digits[i].toRect());
     m_equalizer->setGeometry(layout.equalizer.toRect());
+    QRectF zoneRow;
+    for (const QRectF &label : layout.zones)
+        zoneRow |= label;
+    const QRect bar = zoneRow.toAlignedRect();
+    std::array<QRectF, 4> labels;
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        labels[i] = layout.zones[i].translated(-bar.topLeft());
+    m_zoneBar->setGeometry(bar);
+    m_zoneBar->setLabels(labels, textFont(true));
     m_glass->setContentHeight(layout.contentHeight);
 }
 
@@ -163,15 +271,74 @@ void ContentView::showDigits()
     // A new price comes with a new zone or hour: the texts follow.
     update();
     m_equalizer->update();
+    announcePrice();
 }
 
-std::optional<Zone> ContentView::zoneAt(QPointF position) const
+void ContentView::announcePrice()
 {
-    for (Zone zone : price::allZones) {
-        if (m_layout.zones[std::size_t(zone)].contains(position))
-            return zone;
+    // Once per change of what a screen reader would read: as a new value,
+    // and as new text for those that follow a label's text.
+    const QString spoken = spokenPrice();
+    const QString previous = std::exchange(m_spokenPrice, spoken);
+    if (spoken == previous)
+        return;
+    if (QAccessibleInterface *part = PaintedPartsAccessible::listeningPart(this, pricePart)) {
+        QAccessibleValueChangeEvent value(part, spoken);
+        QAccessible::updateAccessibility(&value);
+        QAccessibleTextUpdateEvent text(part, 0, previous, spoken);
+        QAccessible::updateAccessibility(&text);
     }
-    return std::nullopt;
+}
+
+QVariant ContentView::priceInOre() const
+{
+    // After a failed load the digits may still show the last price, which
+    // nothing vouches for any more.
+    if (!m_viewModel || m_viewModel->state() == price::ContentViewModel::State::error)
+        return {};
+    // The number the digits show, read back from them.
+    QString shown;
+    for (const digit::Digit *digit : m_digits) {
+        if (digit->value() == price::DigitModel::minusDigit)
+            shown += u'-';
+        else if (digit->value() >= 0 && digit->value() <= 9)
+            shown += QChar(u'0' + digit->value());
+    }
+    bool isNumber = false;
+    const qlonglong ore = shown.toLongLong(&isNumber);
+    return isNumber ? QVariant(ore) : QVariant();
+}
+
+QString ContentView::spokenPrice() const
+{
+    if (m_viewModel && m_viewModel->state() == price::ContentViewModel::State::error)
+        return tr("No price: %1").arg(shortError(m_viewModel->lastError()));
+    const QVariant ore = priceInOre();
+    return ore.isValid() ? tr("%1 öre per kWh").arg(ore.toLongLong()) : QString();
+}
+
+QString ContentView::spokenDate() const
+{
+    return m_viewModel ? m_viewModel->dateText() : QString();
+}
+
+bool ContentView::event(QEvent *event)
+{
+    // The digits stay blank whether prices are loading or failed to come:
+    // their tooltip tells which.
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QRectF digits = m_layout.digitRow();
+        const QString status = priceStatus();
+        if (digits.contains(help->pos()) && !status.isEmpty()) {
+            QToolTip::showText(help->globalPos(), status, this, digits.toAlignedRect());
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void ContentView::showEvent(QShowEvent *event)
@@ -207,47 +374,6 @@ void ContentView::paintEvent(QPaintEvent *)
                                      regular, light, textGlow());
     view_helpers::drawTextWithShadow(painter, m_layout.unit, Qt::AlignLeft | Qt::AlignBottom, unitText(), regular,
                                      light, std::nullopt);
-
-    const QFont bold = textFont(true);
-    const Zone selected = m_viewModel ? m_viewModel->selectedZone() : Zone::se3;
-    for (Zone zone : price::allZones) {
-        const bool isSelected = zone == selected;
-        view_helpers::drawTextWithShadow(painter, m_layout.zones[std::size_t(zone)], Qt::AlignLeft | Qt::AlignVCenter,
-                                         price::rawValue(zone), bold,
-                                         isSelected ? light : withOpacity(colorFromHex(u"000000"), 0.722),
-                                         isSelected ? std::optional(textGlow()) : std::nullopt);
-    }
-}
-
-void ContentView::mousePressEvent(QMouseEvent *event)
-{
-    m_pressedZone = event->button() == Qt::LeftButton ? zoneAt(event->position()) : std::nullopt;
-    if (m_pressedZone) {
-        event->accept();
-        return;
-    }
-    // Anywhere else the press belongs to the window (it moves it).
-    event->ignore();
-}
-
-void ContentView::mouseReleaseEvent(QMouseEvent *event)
-{
-    const auto pressed = std::exchange(m_pressedZone, std::nullopt);
-    if (pressed && event->button() == Qt::LeftButton && zoneAt(event->position()) == pressed && m_viewModel) {
-        m_viewModel->perform(price::ViewModelAction::selectZone(*pressed));
-        event->accept();
-        return;
-    }
-    event->ignore();
-}
-
-void ContentView::mouseMoveEvent(QMouseEvent *event)
-{
-    if (zoneAt(event->position()))
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
-    event->ignore();
 }
 
 } // namespace tarimo::display

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "price/zone.h"
-
 #include <QColor>
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
-#include <optional>
 
 namespace tarimo::price {
 class ContentViewModel;
@@ -20,6 +17,7 @@ namespace tarimo::display {
 
 class Equalizer;
 class GlassOverlay;
+class ZoneBar;
 
 // The price panel, 400 × 360: a header with the date and hour, the price in
 // öre per kWh as five segment digits, the four zones, the day's hours as a
@@ -61,38 +59,50 @@ public:
         std::array<QRectF, 4> zones;
         QRectF equalizer;
         qreal contentHeight = 0;
+
+        QRectF digitRow() const { return digits.front().united(digits.back()); }
     };
     const Layout &panelLayout() const { return m_layout; }
 
     std::array<digit::Digit *, 5> digits() const { return m_digits; }
     Equalizer *equalizer() const { return m_equalizer; }
-    std::optional<price::Zone> zoneAt(QPointF position) const;
+    ZoneBar *zoneBar() const { return m_zoneBar; }
 
     // The texts as shown.
     QString headerTitle() const;
     QString headerDate() const;
     QString unitText() const;
+    // What the digits' tooltip says: why no price is shown, or nothing when
+    // the view model is neither loading nor failed.
+    QString priceStatus() const;
+    // What a screen reader reads: the price as the digits show it ("138 öre
+    // per kWh"; nothing while they are blank, "No price: <why>" after a
+    // failure), that price as a number (none after a failure), and the
+    // date line.
+    QString spokenPrice() const;
+    QVariant priceInOre() const;
+    QString spokenDate() const;
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     QFont textFont(bool bold) const;
     void relayout();
     void showDigits();
+    void announcePrice();
 
     QPointer<price::ContentViewModel> m_viewModel;
     qreal m_distance = 0;
     double m_fontSize = 12;
     Layout m_layout;
     std::array<digit::Digit *, 5> m_digits{};
+    ZoneBar *m_zoneBar = nullptr;
     Equalizer *m_equalizer = nullptr;
     GlassOverlay *m_glass = nullptr;
-    std::optional<price::Zone> m_pressedZone;
+    QString m_spokenPrice;
     // Shown, not yet painted: the load waits for the first paint.
     bool m_loadAfterPaint = false;
 };

@@ -1,15 +1,21 @@
 #include "display/equalizer.h"
 
+#include "display/painted_parts_accessible.h"
 #include "price/content_view_model.h"
+#include "price/digit_model.h"
 #include "view_helpers/color.h"
 #include "view_helpers/overhang_effect.h"
 #include "view_helpers/shadow.h"
 
 #include <QFontMetricsF>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace tarimo::display {
 
@@ -29,6 +35,41 @@ QColor withOpacity(QColor color, qreal opacity)
     return color;
 }
 
+class ChartAccessible : public PaintedPartsAccessible
+{
+public:
+    explicit ChartAccessible(Equalizer *chart)
+        : PaintedPartsAccessible(chart, QAccessible::List, Equalizer::tr("Prices by hour"))
+    {}
+
+    Equalizer *chart() const { return static_cast<Equalizer *>(widget()); }
+
+    int partCount() const override { return Equalizer::hourCount; }
+    QAccessible::Role partRole(int) const override { return QAccessible::ListItem; }
+    QString partText(int hour, QAccessible::Text text) const override
+    {
+        return text == QAccessible::Name ? chart()->spokenHour(hour) : QString();
+    }
+    QAccessible::State partState(int hour) const override
+    {
+        QAccessible::State state = PaintedPartsAccessible::partState(hour);
+        state.focusable = true;
+        state.selectable = true;
+        // The clock's hour, as its bright label shows.
+        state.selected = hour == chart()->currentHour();
+        return state;
+    }
+    QRect partRect(int hour) const override { return chart()->columnRect(hour).toAlignedRect(); }
+    int focusedPart() const override { return chart()->focusedHour(); }
+};
+
+QAccessibleInterface *chartAccessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Equalizer::staticMetaObject.className()))
+        return new ChartAccessible(static_cast<Equalizer *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endCell, QWidget *parent)
@@ -37,12 +78,17 @@ Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endC
     , m_firstCell(firstCell)
     , m_endCell(endCell)
 {
+    static const bool accessible = (QAccessible::installFactory(chartAccessibleFactory), true);
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
     // The glow of the outer columns reaches past the chart's edges.
     const qreal overhang = overhangFor();
     m_effect = new view_helpers::OverhangEffect(QMarginsF(overhang, overhang, overhang, overhang),
                                                 [this](QPainter &painter) { paint(painter); }, this);
     setGraphicsEffect(m_effect);
+    // Moves reach the chart so that a visible tip can follow the pointer.
+    setMouseTracking(true);
 }
 
 QFont Equalizer::labelFont(const QFont &base, bool bold)
@@ -151,6 +197,8 @@ void Equalizer::paint(QPainter &painter)
     }
     const qreal overhang = overhangFor();
     painter.drawImage(QPointF(-overhang, -overhang), m_cache);
+    if (isFocusShown() && m_focusHour >= 0)
+        KeyboardFocus::drawOutline(painter, columnRect(m_focusHour).adjusted(-1, -1, 1, 1));
 }
 
 QImage Equalizer::render(const CacheKey &key) const
@@ -194,21 +242,104 @@ QImage Equalizer::render(const CacheKey &key) const
     return image;
 }
 
+void Equalizer::showPriceTip(int hour, QPoint globalPosition)
+{
+    const QString text = hour >= 0 && m_viewModel ? m_viewModel->priceLabel(hour) : QString();
+    m_tipHour = text.isEmpty() ? -1 : hour;
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(globalPosition, text, this, columnRect(hour).toAlignedRect());
+}
+
 bool Equalizer::event(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
-        const int hour = hourAt(help->pos());
-        const QString text = hour >= 0 && m_viewModel ? m_viewModel->priceLabel(hour) : QString();
-        if (text.isEmpty()) {
-            QToolTip::hideText();
+        showPriceTip(hourAt(help->pos()), help->globalPos());
+        if (m_tipHour < 0)
             event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), text, this, columnRect(hour).toAlignedRect());
-        }
         return true;
     }
     return QWidget::event(event);
+}
+
+void Equalizer::mouseMoveEvent(QMouseEvent *event)
+{
+    // While a tip is up, it moves straight to the next column instead of
+    // waiting for the tooltip delay again.
+    const int hour = hourAt(event->position());
+    if (m_tipHour >= 0 && hour != m_tipHour && QToolTip::isVisible())
+        showPriceTip(hour, event->globalPosition().toPoint());
+    event->ignore();
+}
+
+QString Equalizer::spokenHour(int hour) const
+{
+    const auto record = m_viewModel ? m_viewModel->priceRecord(hour) : std::nullopt;
+    const auto ore = record && record->spotPriceSEK ? price::wholeOre(*record->spotPriceSEK) : std::nullopt;
+    const QString time = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
+    return ore ? tr("%1, %2 öre per kWh").arg(time).arg(*ore) : tr("%1, no price").arg(time);
+}
+
+void Equalizer::setFocusHour(int hour)
+{
+    m_focusHour = std::clamp(hour, 0, hourCount - 1);
+    update();
+    showPriceTip(m_focusHour, mapToGlobal(columnRect(m_focusHour).center().toPoint()));
+    PaintedPartsAccessible::notify(this, m_focusHour, QAccessible::Focus);
+}
+
+void Equalizer::mousePressEvent(QMouseEvent *event)
+{
+    m_focus.mouseUsed();
+    update();
+    event->ignore();
+}
+
+void Equalizer::keyPressEvent(QKeyEvent *event)
+{
+    int hour = m_focusHour;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        --hour;
+        break;
+    case Qt::Key_Right:
+        ++hour;
+        break;
+    case Qt::Key_Home:
+        hour = 0;
+        break;
+    case Qt::Key_End:
+        hour = hourCount - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_focus.keyUsed();
+    setFocusHour(hour);
+}
+
+void Equalizer::focusInEvent(QFocusEvent *event)
+{
+    m_focus.focusIn(event);
+    m_focusHour = currentHour();
+    QWidget::focusInEvent(event);
+    update();
+    // After the chart's own focus news: a screen reader then reads the hour.
+    QMetaObject::invokeMethod(this, [this] {
+        if (hasFocus())
+            PaintedPartsAccessible::notify(this, m_focusHour, QAccessible::Focus);
+    }, Qt::QueuedConnection);
+}
+
+void Equalizer::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    if (m_tipHour >= 0)
+        QToolTip::hideText();
+    update();
 }
 
 void Equalizer::paintEvent(QPaintEvent *)

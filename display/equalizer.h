@@ -1,5 +1,7 @@
 #pragma once
 
+#include "display/keyboard_focus.h"
+
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -19,7 +21,8 @@ namespace tarimo::display {
 // The day's 24 hours as a level meter: one column of cells per hour, lit from
 // the bottom in proportion to the hour's price within the day, with the hour
 // under it. The label of the clock's hour is bright. Hovering a column shows
-// the hour's price.
+// the hour's price; so does moving between the hours with Left and Right
+// once the chart has the focus. Screen readers see a list of 24 hours.
 class Equalizer : public QWidget
 {
     Q_OBJECT
@@ -47,6 +50,11 @@ public:
     bool isLit(int hour, int cell) const;
     // The hour whose label is highlighted: the clock's, read at each redraw.
     int currentHour() const;
+    // The hour the keyboard is on, while the chart has the focus.
+    int focusedHour() const { return m_focusHour; }
+    bool isFocusShown() const { return m_focus.isShown(this); }
+    // "17:00, 138 öre per kWh", or "05:00, no price".
+    QString spokenHour(int hour) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -57,6 +65,11 @@ public:
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct CacheKey
@@ -75,6 +88,10 @@ private:
     qreal labelHeight() const;
     int litCellCount(int hour) const;
     QImage render(const CacheKey &key) const;
+    // Shows the hour's price as a tooltip at `globalPosition`, or hides the
+    // tooltip when the hour has none.
+    void showPriceTip(int hour, QPoint globalPosition);
+    void setFocusHour(int hour);
 
     QPointer<price::ContentViewModel> m_viewModel;
     int m_firstCell;
@@ -82,6 +99,10 @@ private:
     view_helpers::OverhangEffect *m_effect = nullptr;
     std::optional<CacheKey> m_cacheKey;
     QImage m_cache;
+    // The hour whose price the tooltip shows, or -1.
+    int m_tipHour = -1;
+    int m_focusHour = -1;
+    KeyboardFocus m_focus;
 };
 
 } // namespace tarimo::display

@@ -128,6 +128,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
             failure = QString::fromUtf8(error.what());
         }
     }
+    m_lastError = failure;
     setState(State::error);
     printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
     ++m_failuresInARow;

@@ -57,6 +57,10 @@ public:
     const std::vector<SpotPriceModel> &hourlyResponse() const { return m_hourly; }
     QTimer *timer() const { return m_timer; }
     QDateTime now() const { return m_clock(); }
+    // Why the last load failed, and the timer ticks (minutes) until the
+    // next try; only meaningful in the error state.
+    QString lastError() const { return m_lastError; }
+    int ticksUntilRetry() const { return m_ticksUntilRetry; }
 
     // Returns at once; a load it starts begins from the event loop, after
     // the caller has returned.
@@ -125,6 +129,7 @@ private:
     int m_loadsRunning = 0;
     int m_failuresInARow = 0;
     int m_ticksUntilRetry = 0;
+    QString m_lastError;
 };
 
 } // namespace tarimo::price

@@ -1,18 +1,30 @@
 #!/bin/sh
-# Starts the real program on a virtual X display, checks its window and its
-# first lines, and quits it with the standard shortcut.
+# Starts the real program on a virtual X display under a window manager,
+# checks its window and its first lines, reads it as a screen reader would
+# and chooses SE1 with the key 1, checks that a quick click does not glue
+# the window to the pointer, and quits it with the standard shortcut.
 #   binary_test.sh <path to tarimo>
 set -eu
 binary=$1
+here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${TARIMO_ON_XVFB:-}" ]; then
     export TARIMO_ON_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- "$0" "$@"
 fi
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "$pid" "$wm" 2>/dev/null || true; rm -rf "$work"' EXIT
 unset QT_QPA_PLATFORM
-"$binary" >"$work/out" 2>"$work/err" &
+openbox --sm-disable >"$work/wm" 2>&1 &
+wm=$!
+# Started once the window manager has taken the screen and the
+# accessibility bus is up.
+for _ in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+/usr/bin/python3 -c 'import pyatspi; pyatspi.Registry.getDesktop(0)' >/dev/null 2>&1
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$work/out" 2>"$work/err" &
 pid=$!
 
 fail() {
@@ -44,6 +56,26 @@ if ! grep -q '^🍀 Data SpotPriceModel(' "$work/out"; then
     grep -Eq '^❌ Failed with error [[:alnum:]].{8,}' "$work/out" || fail "no price and no readable failure"
 fi
 
+# A screen reader finds the price and the zones; the key 1 chooses SE1.
+xdotool windowfocus --sync "$window"
+heard=$(/usr/bin/python3 "$here/accessibility_check.py") || fail "$heard"
+for _ in $(seq 1 50); do
+    grep -qx '🍀 se1' "$work/out" && break
+    sleep 0.1
+done
+grep -qx '🍀 se1' "$work/out" || fail "no request for SE1 after the key 1"
+
+# A press and release on the background with no time between them leaves
+# the window where it is when the pointer moves on.
+xdotool windowmove --sync "$window" 100 100
+before=$(xdotool getwindowgeometry "$window" | grep Position)
+xdotool mousemove --window "$window" 200 350 click 1
+sleep 0.2
+xdotool mousemove 600 500
+sleep 0.3
+after=$(xdotool getwindowgeometry "$window" | grep Position)
+[ "$before" = "$after" ] || fail "a click moved the window:$before ->$after"
+
 # The standard quit shortcut ends it cleanly.
 xdotool windowfocus --sync "$window"
 xdotool key --clearmodifiers ctrl+q
@@ -55,4 +87,4 @@ kill -0 "$pid" 2>/dev/null && fail "still running after ctrl+q"
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status"
-echo "PASS: $(head -n 1 "$work/out") / $(grep -e '^🍀 Data' -e '^❌' "$work/out" | head -n 1)"
+echo "PASS: $(head -n 1 "$work/out") / $(grep -e '^🍀 Data' -e '^❌' "$work/out" | head -n 1) / $heard"

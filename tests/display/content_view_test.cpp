@@ -1,12 +1,15 @@
 #include "digit/digit.h"
 #include "display/content_view.h"
 #include "display/equalizer.h"
+#include "display/zone_bar.h"
 #include "price/content_view_model.h"
 #include "view_helpers/shadow.h"
 
 #include "tests/support/captured_output.h"
 #include "tests/support/scripted_provider.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
@@ -98,13 +101,29 @@ int litCells(const Equalizer &chart, int hour)
     return lit;
 }
 
-QString toolTipAt(Equalizer *chart, int hour)
+QAccessibleInterface *accessibleAt(QWidget *widget, const QList<int> &path)
 {
-    QToolTip::hideText();
-    const QPoint position = chart->columnRect(hour).center().toPoint();
-    QHelpEvent event(QEvent::ToolTip, position, chart->mapToGlobal(position));
-    QApplication::sendEvent(chart, &event);
-    return QToolTip::isVisible() ? QToolTip::text() : QString();
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    for (int index : path)
+        iface = iface ? iface->child(index) : nullptr;
+    return iface;
+}
+
+// What a screen reader reads besides the name: a text's content, or else
+// the description.
+QString readAlong(QAccessibleInterface *iface)
+{
+    if (QAccessibleTextInterface *text = iface->textInterface())
+        return text->text(0, text->characterCount());
+    return iface->text(QAccessible::Description);
+}
+
+// A panel in a window of its own that has the keyboard, its day loaded.
+void activate(QWidget &view)
+{
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
 }
 
 } // namespace
@@ -185,18 +204,6 @@ private Q_SLOTS:
             QCOMPARE(litCells(*panel.view.equalizer(), hour), 0);
     }
 
-    void toolTipsShowTheHourPrice()
-    {
-        Panel panel(day([](auto &records) { records.erase(records.begin() + 3); }));
-        panel.load();
-        panel.view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel.view));
-        // An hour without a record has no tooltip (asked first: a hidden
-        // tooltip keeps its text while it fades).
-        QCOMPARE(toolTipAt(panel.view.equalizer(), 3), QString());
-        QCOMPARE(toolTipAt(panel.view.equalizer(), 14), QStringLiteral("1400 öre / kwh"));
-    }
-
     void exactlyTheSelectedZoneGlows()
     {
         Panel panel(day());
@@ -224,20 +231,19 @@ private Q_SLOTS:
         panel.provider->delay = 20ms;
         const auto calls = panel.provider->calls.size();
         test_support::CapturedOutput quiet;
-        QTest::mouseClick(&panel.view, Qt::LeftButton, {},
-                          panel.view.panelLayout().zones[std::size_t(Zone::se1)].center().toPoint());
+        display::ZoneBar *zones = panel.view.zoneBar();
+        const QPoint se1 = zones->labelRect(Zone::se1).center().toPoint();
+        QTest::mouseClick(zones, Qt::LeftButton, {}, se1);
         QCOMPARE(panel.model.selectedZone(), Zone::se1);
         QTRY_COMPARE(panel.provider->calls.size(), calls + 1);
         QCOMPARE(panel.provider->calls.back().zone, Zone::se1);
 
         // The zone already selected is selected and loaded again.
-        QTest::mouseClick(&panel.view, Qt::LeftButton, {},
-                          panel.view.panelLayout().zones[std::size_t(Zone::se1)].center().toPoint());
+        QTest::mouseClick(zones, Qt::LeftButton, {}, se1);
         QTRY_COMPARE(panel.provider->calls.size(), calls + 2);
 
         // A click between labels selects nothing.
-        const QRectF se2 = panel.view.panelLayout().zones[std::size_t(Zone::se2)];
-        QTest::mouseClick(&panel.view, Qt::LeftButton, {}, QPoint(int(se2.left()) - 3, int(se2.center().y())));
+        QTest::mouseClick(zones, Qt::LeftButton, {}, QPoint(int(zones->labelRect(Zone::se2).left()) - 3, se1.y()));
         QTest::qWait(20);
         QCOMPARE(panel.provider->calls.size(), calls + 2);
     }
@@ -288,6 +294,168 @@ private Q_SLOTS:
         QCOMPARE(panel.view.headerTitle(), QStringLiteral("SPOT PRICE"));
         QCOMPARE(panel.view.headerDate(), date);
         QCOMPARE(panel.view.unitText(), QStringLiteral("öre / kwh"));
+    }
+
+    void screenReaderSees_data()
+    {
+        QTest::addColumn<QList<int>>("path");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("alongside");
+        QTest::addColumn<bool>("checkedOrSelected");
+        QTest::newRow("price") << QList<int>{0} << int(QAccessible::StaticText) << "Spot price"
+                               << "1400 öre per kWh" << false;
+        QTest::newRow("date line") << QList<int>{1} << int(QAccessible::StaticText) << "onsdag 12 nov. 2025, 14:00"
+                                   << "onsdag 12 nov. 2025, 14:00" << false;
+        QTest::newRow("zones") << QList<int>{2} << int(QAccessible::Grouping) << "Zone" << "" << false;
+        QTest::newRow("selected zone") << QList<int>{2, 2} << int(QAccessible::RadioButton) << "SE3"
+                                       << "SE3, Stockholm" << true;
+        QTest::newRow("other zone") << QList<int>{2, 3} << int(QAccessible::RadioButton) << "SE4" << "SE4, Malmö"
+                                    << false;
+        QTest::newRow("chart") << QList<int>{3} << int(QAccessible::List) << "Prices by hour" << "" << false;
+        QTest::newRow("clock's hour") << QList<int>{3, 14} << int(QAccessible::ListItem)
+                                      << "14:00, 1400 öre per kWh" << "" << true;
+        QTest::newRow("hour without price") << QList<int>{3, 5} << int(QAccessible::ListItem) << "05:00, no price"
+                                            << "" << false;
+    }
+    void screenReaderSees()
+    {
+        QFETCH(QList<int>, path);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+        QFETCH(QString, alongside);
+        QFETCH(bool, checkedOrSelected);
+        Panel panel(day([](auto &records) { records.erase(records.begin() + 5); }));
+        panel.load();
+        QCOMPARE(accessibleAt(&panel.view, {})->childCount(), 4);
+        QAccessibleInterface *iface = accessibleAt(&panel.view, path);
+        QVERIFY(iface);
+        QCOMPARE(int(iface->role()), role);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+        QCOMPARE(readAlong(iface), alongside);
+        const QAccessible::State state = iface->state();
+        QCOMPARE(bool(state.checked || state.selected), checkedOrSelected);
+        QCOMPARE(iface->parent()->indexOfChild(iface), path.back());
+    }
+
+    void priceValueFollowsTheLoad()
+    {
+        Panel panel(day());
+        QAccessibleInterface *price = accessibleAt(&panel.view, {0});
+        // Blank digits: nothing to read.
+        QVERIFY(!price->valueInterface());
+        QCOMPARE(price->text(QAccessible::Value), QString());
+
+        panel.load();
+        QCOMPARE(price->valueInterface()->currentValue(), QVariant(1400));
+        QCOMPARE(price->text(QAccessible::Value), QStringLiteral("1400 öre per kWh"));
+
+        // A failed load: no price, and why; the description tells what comes next.
+        panel.provider->answer = [](const QDateTime &, Zone) { return Day(); };
+        panel.load();
+        QVERIFY(!price->valueInterface());
+        QCOMPARE(price->text(QAccessible::Value), QStringLiteral("No price: Model were not provided (404)"));
+        QCOMPARE(price->text(QAccessible::Description),
+                 QStringLiteral("No prices: Model were not provided (404) — trying again in 1 min"));
+    }
+
+    void keysChooseAZone_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<bool>("fromChart");
+        QTest::addColumn<Zone>("current");
+        QTest::addColumn<Zone>("selected");
+        QTest::newRow("right moves, does not choose") << QList<int>{Qt::Key_Right} << false << Zone::se4 << Zone::se3;
+        QTest::newRow("left wraps round") << QList<int>{Qt::Key_Left, Qt::Key_Left, Qt::Key_Left} << false
+                                          << Zone::se4 << Zone::se3;
+        QTest::newRow("space chooses") << QList<int>{Qt::Key_Right, Qt::Key_Space} << false << Zone::se4 << Zone::se4;
+        QTest::newRow("enter chooses") << QList<int>{Qt::Key_Left, Qt::Key_Return} << false << Zone::se2 << Zone::se2;
+        QTest::newRow("digit chooses") << QList<int>{Qt::Key_1} << false << Zone::se1 << Zone::se1;
+        QTest::newRow("digit from the chart") << QList<int>{Qt::Key_4} << true << Zone::se4 << Zone::se4;
+    }
+    void keysChooseAZone()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(bool, fromChart);
+        QFETCH(Zone, current);
+        QFETCH(Zone, selected);
+        Panel panel(day());
+        test_support::CapturedOutput quiet;
+        activate(panel.view);
+        QTRY_COMPARE(panel.model.state(), ContentViewModel::State::loaded);
+        const auto calls = panel.provider->calls.size();
+        display::ZoneBar *zones = panel.view.zoneBar();
+        QCOMPARE(QApplication::focusWidget(), zones);
+        if (fromChart)
+            QTest::keyClick(zones, Qt::Key_Tab);
+        for (int key : keys)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+
+        QCOMPARE(zones->currentZone(), current);
+        QCOMPARE(panel.model.selectedZone(), selected);
+        QTRY_COMPARE(panel.provider->calls.size(), calls + (selected == Zone::se3 ? 0 : 1));
+        QAccessibleInterface *zone = accessibleAt(&panel.view, {2, int(current)});
+        QCOMPARE(bool(zone->state().focused), !fromChart);
+        QVERIFY(accessibleAt(&panel.view, {2, int(selected)})->state().checked);
+    }
+
+    void keysMoveTheChartsHour()
+    {
+        test_support::CapturedOutput quiet;
+        Panel panel(day([](auto &records) { records.erase(records.begin() + 15); }));
+        panel.load();
+        activate(panel.view);
+        Equalizer *chart = panel.view.equalizer();
+        QTest::keyClick(panel.view.zoneBar(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), chart);
+        QCOMPARE(chart->focusedHour(), 14);
+
+        const QList<std::tuple<Qt::Key, int, QString>> steps{
+            {Qt::Key_Right, 15, QString()}, // no price, no tip
+            {Qt::Key_Right, 16, QStringLiteral("1600 öre / kwh")},
+            {Qt::Key_Home, 0, QStringLiteral("0 öre / kwh")},
+            {Qt::Key_Left, 0, QStringLiteral("0 öre / kwh")},
+            {Qt::Key_End, 23, QStringLiteral("2300 öre / kwh")},
+        };
+        for (const auto &[key, hour, tip] : steps) {
+            QTest::keyClick(chart, key);
+            QCOMPARE(chart->focusedHour(), hour);
+            QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+            QVERIFY(accessibleAt(&panel.view, {3, hour})->state().focused);
+        }
+        QToolTip::hideText();
+    }
+
+    void focusShowsOnlyFromTheKeyboard()
+    {
+        test_support::CapturedOutput quiet;
+        Panel panel(day());
+        panel.load();
+        activate(panel.view);
+        display::ZoneBar *zones = panel.view.zoneBar();
+        // The left edge of an outline round SE1, a dark label without glow.
+        const QRectF se1 = panel.view.panelLayout().zones[std::size_t(Zone::se1)];
+        const QRectF edge(se1.left() - 4, se1.top(), 2, se1.height());
+        auto outlined = [&] { return brightest(panel.render(), edge) > 120; };
+
+        // Focus that came with the window does not show.
+        QVERIFY(zones->hasFocus());
+        QVERIFY(!zones->isFocusShown());
+        QTest::keyClick(zones, Qt::Key_Left);
+        QTest::keyClick(zones, Qt::Key_Left);
+        QVERIFY(zones->isFocusShown());
+        QVERIFY(outlined());
+        QTest::mouseClick(zones, Qt::LeftButton, {}, QPoint(0, 0));
+        QVERIFY(!zones->isFocusShown());
+        QVERIFY(!outlined());
+
+        // Tab brings it, on the chart too; a click there hides it.
+        QTest::keyClick(zones, Qt::Key_Tab);
+        QVERIFY(panel.view.equalizer()->isFocusShown());
+        QTest::mouseClick(panel.view.equalizer(), Qt::LeftButton);
+        QVERIFY(!panel.view.equalizer()->isFocusShown());
+        QTest::keyClick(panel.view.equalizer(), Qt::Key_Backtab);
+        QVERIFY(zones->isFocusShown());
     }
 
     void eachShowingLoads()
