@@ -207,7 +207,8 @@ private Q_SLOTS:
         QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&about);
         for (int i = 0; i < window->childCount(); ++i)
             read.append(window->child(i)->text(QAccessible::Name));
-        QCOMPARE(read, (QStringList{"Tarimo logo", "Tarimo", createdBy, "Data provided by:", "elprisetjustnu.se"}));
+        QCOMPARE(read, (QStringList{"Tarimo logo", "Tarimo", "Version " TARIMO_VERSION, createdBy, "Data provided by:",
+                                    "elprisetjustnu.se"}));
     }
 
     void keysGoRoundThePriceWindow()

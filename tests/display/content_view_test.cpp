@@ -52,9 +52,11 @@ struct Panel
     void load()
     {
         test_support::CapturedOutput quiet;
+        // The load begins after perform returns: wait for it to begin and end.
+        QSignalSpy changes(&model, &ContentViewModel::stateChanged);
         model.perform(price::ViewModelAction::reload());
         using State = ContentViewModel::State;
-        QTRY_VERIFY(model.state() == State::loaded || model.state() == State::error);
+        QTRY_VERIFY(changes.size() >= 2 && (model.state() == State::loaded || model.state() == State::error));
     }
 
     QImage render() const
