@@ -78,16 +78,25 @@ private Q_SLOTS:
         MenuBarExtraWindow prices;
         MenuBarExtraWindow weather;
         prices.setMenuBarExtraId(QStringLiteral("prices"));
-        weather.statusItem()->setToolTip(QStringLiteral("Weather"));
+        // Qt Designer names a first label "label".
+        auto *text = new QLabel(QStringLiteral("12 °C"), &weather);
+        text->setObjectName(QStringLiteral("label"));
 
         CapturedOutput output;
         StatusItemLookup lookup(platform);
         QCOMPARE(lookup.menuBarExtraId(prices.statusItem()), QStringLiteral("prices"));
-        const QString hashed = QString::number(qHash(QStringLiteral("Weather")));
-        QCOMPARE(lookup.menuBarExtraId(weather.statusItem()), hashed);
+        const std::optional<QString> hashed = lookup.menuBarExtraId(weather.statusItem());
+        QVERIFY(hashed);
+        // Read while hidden, it still names the panel once shown, its text
+        // changed, and then its content made anew.
+        weather.show();
+        text->setText(QStringLiteral("14 °C"));
+        QCOMPARE(lookup.statusItemFor(StatusItemKey::byId(*hashed)), weather.statusItem());
+        (new QLabel(QStringLiteral("15 °C"), &weather))->setObjectName(QStringLiteral("label"));
+        delete text;
+        QCOMPARE(lookup.menuBarExtraWindowFor(StatusItemKey::byId(*hashed)), &weather);
         QCOMPARE(lookup.menuBarExtraWindowFor(StatusItemKey::byId(QStringLiteral("prices"))), &prices);
-        QCOMPARE(lookup.statusItemFor(StatusItemKey::byId(hashed)), weather.statusItem());
-        QCOMPARE(output.lines(), (QStringList{QStringLiteral("hash: ") + hashed, QStringLiteral("hash: ") + hashed}));
+        QCOMPARE(output.lines(), QStringList(3, QStringLiteral("hash: ") + *hashed));
     }
 
     void pressOutsideAPanelIsAnOutsideClick()
