@@ -4,13 +4,18 @@
 
 #include "menubar_access/menu_bar_extra_access.h"
 #include "menubar_access/menu_bar_extra_window.h"
+#include "menubar_access/on_menu_bar_extra_window.h"
 #include "menubar_access/qt_menu_bar_platform.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace tarimo::menubar_access;
 
@@ -44,10 +49,10 @@ private:
     QProcess m_tray;
     QByteArray m_trayOutput;
 
-    bool traySaid(const QByteArray &prefix)
+    bool traySaid(const QByteArray &words)
     {
         m_trayOutput += m_tray.readAllStandardOutput();
-        return m_trayOutput.contains("\n" + prefix) || m_trayOutput.startsWith(prefix);
+        return m_trayOutput.contains(words);
     }
 
 private Q_SLOTS:
@@ -66,7 +71,7 @@ private Q_SLOTS:
         m_tray.waitForFinished();
     }
 
-    void clicksOnTheIconOpenAndCloseItsPanel()
+    void accessFollowsThePanelThroughRealClicks()
     {
         auto platform = std::make_shared<QtMenuBarPlatform>();
         Binding<bool> presented;
@@ -75,6 +80,14 @@ private Q_SLOTS:
 
         MenuBarExtraWindow panel;
         panel.resize(200, 100);
+        auto *layout = new QVBoxLayout(&panel);
+        auto *content = new QLabel(QStringLiteral("Prices"));
+        auto *refresh = new QPushButton(QStringLiteral("Refresh"));
+        layout->addWidget(content);
+        layout->addWidget(refresh);
+        const QSignalSpy refreshed(refresh, &QPushButton::clicked);
+        QList<QObject *> windowsSeen;
+        onMenuBarExtraWindow(platform, content, 0, [&](QObject *window) { windowsSeen << window; });
         QPixmap picture(24, 24);
         picture.fill(Qt::darkYellow);
         panel.statusItem()->setIcon(picture);
@@ -91,32 +104,56 @@ private Q_SLOTS:
         elsewhere.show();
         QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
 
-        const auto access = attachMenuBarExtraAccess(platform, 0, 0, presented);
-        const auto scene = access.body();
+        QList<QObject *> introspected;
+        std::optional<MenuBarExtraAccess<int>> access = attachMenuBarExtraAccess(
+            platform, 0, 0, presented, [&](QObject *item) { introspected << item; });
+        auto scene = std::make_optional(access->body());
+        QCoreApplication::processEvents();
+        QCOMPARE(introspected, QList<QObject *>{panel.statusItem()});
 
         // Each click waits for the window system to settle the last one's
         // focus change, as a person's slower clicks do.
         QVERIFY(click(icon));
         QTRY_COMPARE(seen, QList<bool>{true});
         QTRY_VERIFY(panel.isActiveWindow());
+        QVERIFY(panel.button()->isHighlighted());
+        QCOMPARE(windowsSeen, QList<QObject *>{&panel});
         QVERIFY(click(icon));
         QTRY_COMPARE(seen, (QList<bool>{true, false}));
         QTRY_COMPARE(QGuiApplication::applicationState(), Qt::ApplicationInactive);
         QVERIFY(!panel.isVisible());
+        QVERIFY(!panel.button()->isHighlighted());
         QVERIFY(click(icon));
         QTRY_COMPARE(seen, (QList<bool>{true, false, true}));
         QTRY_VERIFY(panel.isActiveWindow());
 
-        // The icon's menu belongs to the icon: using it leaves the panel open.
+        // The icon's menu belongs to the icon, and the panel to itself:
+        // using either leaves the panel open.
         QVERIFY(click(icon, QStringLiteral("3")));
         QTRY_VERIFY(menu.isVisible());
         QVERIFY(click(menu.mapToGlobal(menu.actionGeometry(menu.actions().constFirst()).center())));
         QTRY_VERIFY(!menu.isVisible());
         QTRY_VERIFY(panel.isActiveWindow());
+        QVERIFY(click(refresh->mapToGlobal(refresh->rect().center())));
+        QTRY_COMPARE(refreshed.count(), 1);
+        QVERIFY(panel.isVisible());
         QCOMPARE(seen, (QList<bool>{true, false, true}));
 
         QVERIFY(click(elsewhere.geometry().center()));
         QTRY_COMPARE(seen, (QList<bool>{true, false, true, false}));
+        QVERIFY(!panel.isVisible());
+
+        // The owner opens it; the application losing the user closes it.
+        presented.set(true);
+        QTRY_VERIFY(panel.isActiveWindow());
+        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+        QVERIFY(!panel.isVisible());
+        QCOMPARE(seen, (QList<bool>{true, false, true, false, true, false}));
+
+        scene.reset();
+        access.reset();
+        QCOMPARE(platform->installedMonitorCount(), 0);
+        presented.set(true);
         QVERIFY(!panel.isVisible());
     }
 };

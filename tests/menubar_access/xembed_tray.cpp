@@ -52,7 +52,6 @@ int main()
     const xcb_atom_t selection = atom(connection, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber));
     const xcb_atom_t opcode = atom(connection, "_NET_SYSTEM_TRAY_OPCODE");
     const xcb_atom_t xembed = atom(connection, "_XEMBED");
-    const xcb_atom_t visual = atom(connection, "_NET_SYSTEM_TRAY_VISUAL");
 
     // Placed by no window manager, so that it stays where icons are looked for.
     const xcb_window_t tray = xcb_generate_id(connection);
@@ -61,8 +60,6 @@ int main()
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, tray, screen->root, left, 0, iconSize * slots, iconSize, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, tray, visual, XCB_ATOM_VISUALID, 32, 1,
-                        &screen->root_visual);
     xcb_map_window(connection, tray);
 
     // Icons made from now on find the tray through the selection. It tells
