@@ -1,6 +1,4 @@
-#include "menubar_access/menu_bar_extra_access.h"
 #include "menubar_access/menu_bar_extra_window.h"
-#include "menubar_access/on_menu_bar_extra_window.h"
 #include "menubar_access/qt_menu_bar_platform.h"
 #include "menubar_access/status_item_lookup.h"
 #include "tests/support/captured_output.h"
