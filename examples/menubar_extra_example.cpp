@@ -1,7 +1,8 @@
 // A tray icon with a panel, kept in step with a presented flag by
-// MenuBarExtraAccess: a click on the icon opens the panel, a click anywhere
-// else (or switching to another application) closes it, and the flag
-// follows both ways. The lines on standard output show what happens.
+// MenuBarExtraAccess: a click on the icon opens the panel and the next one
+// closes it, a click anywhere else (or switching to another application)
+// closes it too, and the flag follows both ways. The lines on standard
+// output say what the user does and what follows.
 
 #include "menubar_access/console_line.h"
 #include "menubar_access/menu_bar_extra_access.h"
@@ -13,11 +14,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace tarimo::menubar_access;
 
@@ -55,6 +58,39 @@ QString yesNo(bool value)
 {
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
+
+// Names each press in the example's windows before the window acts on it:
+// application filters hear a press before its widget does.
+class PressReporter : public QObject
+{
+public:
+    PressReporter(MenuBarExtraWindow &panel, QMenu &menu)
+        : m_panel(panel)
+        , m_menu(menu)
+    {
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress || !watched->isWindowType())
+            return false;
+        const auto *press = static_cast<QMouseEvent *>(event);
+        const QString button = press->button() == Qt::LeftButton ? QStringLiteral("click")
+                                                                 : QStringLiteral("right-click");
+        if (watched == m_panel.windowHandle())
+            printLine(button + QStringLiteral(" in the panel"));
+        else if (watched == m_menu.windowHandle())
+            printLine(button + QStringLiteral(" in the tray icon's menu"));
+        else if (m_panel.statusItem()->geometry().contains(press->globalPosition().toPoint()))
+            printLine(button + QStringLiteral(" on the tray icon"));
+        return false;
+    }
+
+private:
+    MenuBarExtraWindow &m_panel;
+    QMenu &m_menu;
+};
 
 } // namespace
 
@@ -109,6 +145,7 @@ int main(int argc, char *argv[])
     menu.addAction(QStringLiteral("Quit"), &application, &QApplication::quit);
     panel.statusItem()->setContextMenu(&menu);
     panel.statusItem()->show();
+    const PressReporter pressReporter(panel, menu);
 
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         printLine(QStringLiteral("No system tray here: opening the panel directly."));

@@ -20,11 +20,6 @@ MenuBarExtraWindow::MenuBarExtraWindow(QWidget *parent)
     create();
 }
 
-QString MenuBarExtraWindow::label() const
-{
-    return m_statusItem->toolTip();
-}
-
 void MenuBarExtraWindow::togglePanel()
 {
     if (isVisible()) {

@@ -15,13 +15,15 @@ namespace tarimo::menubar_access {
 //
 // Lookups find the panel by its class name, which must keep containing
 // "MenuBarExtraWindow" (in a subclass too), and its tray icon through the
-// "statusItem" property.
+// "statusItem" property. Without an identifier of its own, the tray icon is
+// its "label" too: what shows the extra in the tray, and the same for as
+// long as the panel lives.
 class MenuBarExtraWindow : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QSystemTrayIcon *statusItem READ statusItem CONSTANT)
     Q_PROPERTY(QVariant menuBarExtraId READ menuBarExtraId WRITE setMenuBarExtraId)
-    Q_PROPERTY(QString label READ label)
+    Q_PROPERTY(QSystemTrayIcon *label READ statusItem CONSTANT)
 
 public:
     explicit MenuBarExtraWindow(QWidget *parent = nullptr);
@@ -32,9 +34,6 @@ public:
     // A text that names this extra for lookups by identifier; none at first.
     QVariant menuBarExtraId() const { return m_menuBarExtraId; }
     void setMenuBarExtraId(const QVariant &id) { m_menuBarExtraId = id; }
-
-    // The tray icon's tool tip, which stands in for a missing identifier.
-    QString label() const;
 
     // Shows the panel under its tray icon (or at the mouse pointer when the
     // icon's place is unknown), or hides it.

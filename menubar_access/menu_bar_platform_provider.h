@@ -73,8 +73,8 @@ public:
         = 0;
 
     // Calls `handler` for each mouse press outside the application's
-    // menu-bar panels, for as long as the monitor is installed. Gives nothing
-    // when no monitor could be installed.
+    // menu-bar extras (their panels and status items), for as long as the
+    // monitor is installed. Gives nothing when no monitor could be installed.
     virtual std::optional<MonitorToken> addOutsideClickMonitor(std::function<void()> handler) = 0;
     // Unknown or already removed tokens are ignored.
     virtual void removeMonitor(MonitorToken token) = 0;

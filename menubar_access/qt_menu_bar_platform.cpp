@@ -1,11 +1,13 @@
 #include "menubar_access/qt_menu_bar_platform.h"
 
+#include "menubar_access/menu_bar_extra_window.h"
 #include "menubar_access/status_bar_button.h"
 #include "menubar_access/status_item_lookup.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QHash>
+#include <QMenu>
 #include <QSet>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -71,7 +73,7 @@ public:
                            || event->type() == QEvent::NonClientAreaMouseButtonPress;
         // Widgets hear a press after their window did, and again for each
         // parent it is passed on to; the window hears it once.
-        if (press && watched->isWindowType() && !m_platform.isPanelWindow(static_cast<QWindow *>(watched)))
+        if (press && watched->isWindowType() && !m_platform.isMenuBarExtraWindow(static_cast<QWindow *>(watched)))
             m_handler();
         return false;
     }
@@ -199,20 +201,33 @@ void QtMenuBarPlatform::post(std::function<void()> block)
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(block), Qt::QueuedConnection);
 }
 
-bool QtMenuBarPlatform::isPanelWindow(QWindow *window) const
+bool QtMenuBarPlatform::isMenuBarExtraWindow(QWindow *window) const
 {
-    QSet<QWindow *> panelWindows;
+    QSet<QWindow *> extraWindows;
+    QList<QSystemTrayIcon *> icons;
     const QList<QObject *> all = windows();
     for (QObject *object : all) {
-        auto *widget = qobject_cast<QWidget *>(object);
-        if (widget && widget->windowHandle()
-            && QByteArray(widget->metaObject()->className())
-                   .contains(StatusItemLookup::menuBarExtraWindowClassMarker))
-            panelWindows.insert(widget->windowHandle());
+        auto *panel = qobject_cast<MenuBarExtraWindow *>(object);
+        if (!panel)
+            continue;
+        extraWindows.insert(panel->windowHandle());
+        icons.append(panel->statusItem());
+        if (QMenu *menu = panel->statusItem()->contextMenu())
+            extraWindows.insert(menu->windowHandle());
     }
+    extraWindows.remove(nullptr);
+
     for (QWindow *current = window; current; current = current->transientParent()) {
-        if (panelWindows.contains(current))
+        if (extraWindows.contains(current))
             return true;
+        // On X11 a tray icon is a small window of ours that the tray holds;
+        // Qt names no link from the icon to it, but the icon's place is the
+        // window's place.
+        const QRect area(current->mapToGlobal(QPoint(0, 0)), current->size());
+        for (QSystemTrayIcon *icon : std::as_const(icons)) {
+            if (icon->isVisible() && icon->geometry() == area)
+                return true;
+        }
     }
     return false;
 }

@@ -13,8 +13,8 @@ namespace tarimo::menubar_access {
 // button is its StatusBarButton child; the windows that carry one are the
 // MenuBarExtraWindow panels. Qt cannot see clicks in other applications, so
 // the outside-click monitor fires on a mouse press in any of our windows
-// that is not a panel, and when the application stops being the active one.
-// Needs a QApplication.
+// that is not part of a menu-bar extra, and when the application stops
+// being the active one. Needs a QApplication.
 class QtMenuBarPlatform : public MenuBarPlatformProvider
 {
 public:
@@ -42,9 +42,10 @@ public:
 
     void post(std::function<void()> block) override;
 
-    // Whether a press in `window` is inside a panel: the panel's own window
-    // or one opened over it (a menu or pop-up of the panel).
-    bool isPanelWindow(QWindow *window) const;
+    // Whether a press in `window` is inside a menu-bar extra: in a panel,
+    // on a panel's tray icon or in the icon's menu, or in a window opened
+    // over one of these (a pop-up or submenu).
+    bool isMenuBarExtraWindow(QWindow *window) const;
 
 private:
     class OutsideClickMonitor;

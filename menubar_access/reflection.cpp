@@ -1,23 +1,6 @@
 #include "menubar_access/reflection.h"
 
-#include <QMetaProperty>
-
 namespace tarimo::menubar_access {
-
-namespace {
-
-QString valueText(const QVariant &value)
-{
-    if (!value.isValid())
-        return QStringLiteral("nil");
-    if (QObject *object = objectIn(value))
-        return QString::fromLatin1(object->metaObject()->className());
-    if (value.canConvert<QString>())
-        return value.toString();
-    return QString::fromLatin1(value.typeName());
-}
-
-} // namespace
 
 QObject *objectIn(const QVariant &value)
 {
@@ -29,13 +12,14 @@ QObject *objectIn(const QVariant &value)
 std::optional<QVariant> reflectedMember(const QVariant &value, const QString &name)
 {
     if (QObject *object = objectIn(value)) {
-        if (QObject *child = object->findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
-            return QVariant::fromValue(child);
         const QByteArray key = name.toUtf8();
-        // A declared property always answers, even with a null value.
+        // A declared property always answers, even with a null value, and
+        // comes before a child that merely happens to carry the same name.
         if (object->metaObject()->indexOfProperty(key.constData()) >= 0
             || object->dynamicPropertyNames().contains(key))
             return object->property(key.constData());
+        if (QObject *child = object->findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
+            return QVariant::fromValue(child);
         return std::nullopt;
     }
     if (value.typeId() == QMetaType::QVariantMap) {
@@ -68,26 +52,12 @@ std::optional<QVariant> reflectedDescendant(QObject *root, const QStringList &pa
     return current;
 }
 
-QString reflectedDescription(const QVariant &value)
+QString lastingDescription(const QVariant &value)
 {
-    QObject *object = objectIn(value);
-    if (!object)
-        return valueText(value);
-
-    const QMetaObject *meta = object->metaObject();
-    QStringList members;
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        if (property.isReadable())
-            members.append(QStringLiteral("%1: %2").arg(QString::fromLatin1(property.name()),
-                                                         valueText(property.read(object))));
-    }
-    const QList<QByteArray> dynamicNames = object->dynamicPropertyNames();
-    for (const QByteArray &name : dynamicNames)
-        members.append(QStringLiteral("%1: %2").arg(QString::fromUtf8(name),
-                                                     valueText(object->property(name.constData()))));
-    return QStringLiteral("%1(%2)").arg(QString::fromLatin1(meta->className()),
-                                        members.join(QStringLiteral(", ")));
+    if (QObject *object = objectIn(value))
+        return QStringLiteral("%1(0x%2)").arg(QString::fromLatin1(object->metaObject()->className()),
+                                               QString::number(quintptr(object), 16));
+    return value.toString();
 }
 
 } // namespace tarimo::menubar_access

@@ -1,10 +1,9 @@
 #pragma once
 
-// Reaching an object's stored members by name. A member of a QObject is its
-// direct child with that object name or, failing that, its property
-// (declared or dynamic) of that name; a member of a map is its entry. Values
-// are QVariants, a QObject travelling as a pointer. Reading a property by
-// name alone is QObject::property.
+// Reaching an object's members by name. A member of a QObject is its
+// property (declared or dynamic) of that name or, failing that, its direct
+// child with that object name; a member of a map is its entry. Values are
+// QVariants, a QObject travelling as a pointer.
 
 #include <QObject>
 #include <QStringList>
@@ -24,8 +23,9 @@ std::optional<QVariant> reflectedMember(const QVariant &value, const QString &na
 // finds nothing. An empty path gives `root` itself.
 std::optional<QVariant> reflectedDescendant(QObject *root, const QStringList &path);
 
-// A full text of the value: for an object its class name and every
-// readable property with its value; for anything else its text form.
-QString reflectedDescription(const QVariant &value);
+// A text of the value that stays the same for as long as the value lives:
+// for an object its class name and address, not its changing state; for
+// anything else its text.
+QString lastingDescription(const QVariant &value);
 
 } // namespace tarimo::menubar_access

@@ -10,8 +10,8 @@ namespace tarimo::menubar_access {
 namespace {
 
 const QString statusItemMember = QStringLiteral("statusItem");
-// Where an extra keeps its own identifier, and the label whose description
-// stands in for it when there is none.
+// Where an extra keeps its own identifier, and the label that stands in for
+// it when there is none.
 const QStringList identifierPath = {QStringLiteral("menuBarExtraId")};
 const QStringList labelPath = {QStringLiteral("label")};
 
@@ -52,8 +52,7 @@ QObject *StatusItemLookup::statusItemOfWindow(QObject *window) const
     QObject *byProperty = objectIn(window->property(statusItemMember.toUtf8().constData()));
     if (isStatusItem(byProperty))
         return byProperty;
-    const std::optional<QVariant> member = reflectedDescendant(window, {statusItemMember});
-    QObject *byMember = member ? objectIn(*member) : nullptr;
+    QObject *byMember = window->findChild<QObject *>(statusItemMember, Qt::FindDirectChildrenOnly);
     return isStatusItem(byMember) ? byMember : nullptr;
 }
 
@@ -93,8 +92,9 @@ std::optional<QString> StatusItemLookup::menuBarExtraIdOf(QObject *object)
     const bool labelIsView = label && objectIn(*label);
     const bool labelIsText = label && label->typeId() == QMetaType::QString && !label->toString().isEmpty();
     if (labelIsView || labelIsText) {
-        // qHash is seeded per process, so this identifier holds for one run.
-        const QString hashed = QString::number(qHash(reflectedDescription(*label)));
+        // qHash is seeded per process, so this identifier holds for one run;
+        // within it, it must not change while the label lives.
+        const QString hashed = QString::number(qHash(lastingDescription(*label)));
         printLine(QStringLiteral("hash: ") + hashed);
         return hashed;
     }

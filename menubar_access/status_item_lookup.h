@@ -37,7 +37,8 @@ public:
     // from its button's target.
     std::optional<QString> menuBarExtraId(QObject *statusItem) const;
     // The identifier an object carries: its "menuBarExtraId" text or, failing
-    // that, a hash of its "label" (stable only within one run).
+    // that, a hash of its "label" that holds while the label lives (and only
+    // within one run). Properties come before children of the same name.
     static std::optional<QString> menuBarExtraIdOf(QObject *object);
 
     // The panel of a status item. No key: the first panel.
