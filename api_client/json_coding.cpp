@@ -240,10 +240,25 @@ void EncodingContext::fail(const QString &detail) const
     throw EncodingError(m_path, detail);
 }
 
+// Every level of nesting costs a value and an allocation, so a body of
+// nothing but brackets would take many times its size as a document. The
+// parser calls this at each value and stops at the first array or object
+// that would nest too deep, before building it.
+constexpr int maximumNestingDepth = 64;
+
+bool refuseDeepNesting(int depth, Json::parse_event_t event, Json &)
+{
+    if (depth >= maximumNestingDepth
+        && (event == Json::parse_event_t::array_start || event == Json::parse_event_t::object_start))
+        throw DecodingError(DecodingError::Kind::dataCorrupted, {},
+                            QStringLiteral("the data nests deeper than %1 levels").arg(maximumNestingDepth));
+    return true;
+}
+
 Json JsonDecoder::parse(const QByteArray &data)
 {
     try {
-        return Json::parse(data.begin(), data.end());
+        return Json::parse(data.begin(), data.end(), refuseDeepNesting);
     } catch (const Json::parse_error &error) {
         // nlohmann prefixes its messages with "[json.exception.parse_error.101] ".
         QString reason = QString::fromUtf8(error.what());
