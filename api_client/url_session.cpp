@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QSslConfiguration>
 #include <QSslError>
 #include <QThread>
@@ -15,19 +16,106 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace tarimo::api_client {
+
+// Qt pools connections per network manager and host, and puts a new request
+// behind a connection of that pool that is still being opened, however long
+// that takes. A connection whose TLS handshake never comes stays in the pool
+// even after the reply that opened it was aborted, and every later request
+// to that host would wait behind it. So a transfer never joins a manager on
+// which another one is still connecting, and a manager on which a transfer
+// was abandoned takes no new ones: both get a fresh manager, and the old one
+// goes once its last reply has.
+class NetworkManagers
+{
+public:
+    NetworkManagers() = default;
+    ~NetworkManagers() { close(); }
+    NetworkManagers(const NetworkManagers &) = delete;
+    NetworkManagers &operator=(const NetworkManagers &) = delete;
+
+    QThread *thread() const { return m_thread; }
+
+    // The manager for a new transfer, which counts as connecting until it
+    // calls connected(); null once closed.
+    QNetworkAccessManager *startTransfer()
+    {
+        if (m_closed)
+            return nullptr;
+        if (m_current && m_connecting > 0)
+            retireCurrent();
+        if (!m_current)
+            m_current = new QNetworkAccessManager;
+        ++m_connecting;
+        return m_current;
+    }
+
+    void connected(QNetworkAccessManager *manager)
+    {
+        if (manager == m_current)
+            --m_connecting;
+    }
+
+    void abandoned(QNetworkAccessManager *manager)
+    {
+        if (manager == m_current)
+            retireCurrent();
+    }
+
+    void close()
+    {
+        m_closed = true;
+        delete std::exchange(m_current, nullptr);
+        for (const QPointer<QNetworkAccessManager> &old : std::exchange(m_retired, {}))
+            delete old.data();
+    }
+
+private:
+    void retireCurrent()
+    {
+        QNetworkAccessManager *old = std::exchange(m_current, nullptr);
+        m_connecting = 0;
+        m_retired.removeAll(nullptr);
+        m_retired.append(old);
+        const auto replies = old->findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
+        if (replies.isEmpty()) {
+            old->deleteLater();
+            return;
+        }
+        auto remaining = std::make_shared<qsizetype>(replies.size());
+        for (QNetworkReply *reply : replies) {
+            QObject::connect(reply, &QObject::destroyed, old, [old, remaining] {
+                if (--*remaining == 0)
+                    old->deleteLater();
+            });
+        }
+    }
+
+    QThread *const m_thread = QThread::currentThread();
+    QNetworkAccessManager *m_current = nullptr;
+    int m_connecting = 0;
+    QList<QPointer<QNetworkAccessManager>> m_retired;
+    bool m_closed = false;
+};
 
 namespace {
 
 using std::chrono::milliseconds;
 
-struct LaterDeleter
+// Deletes the reply later, unless its manager has taken it along already.
+struct ReplyPointer
 {
-    void operator()(QObject *object) const { object->deleteLater(); }
+    QPointer<QNetworkReply> reply;
+    ~ReplyPointer()
+    {
+        if (reply)
+            reply->deleteLater();
+    }
 };
-using ReplyPointer = std::unique_ptr<QNetworkReply, LaterDeleter>;
+
 
 // RFC 9110 token characters.
 bool isToken(QStringView text)
@@ -177,9 +265,13 @@ enum class StopReason { none, idle, deadline, tooLarge };
 class ReplyWatch
 {
 public:
-    ReplyWatch(QNetworkReply *reply, qint64 maximumBodySize, milliseconds idle, milliseconds deadline)
+    // `connected` is called once, when the request is out or the reply
+    // ends without that.
+    ReplyWatch(QNetworkReply *reply, qint64 maximumBodySize, std::function<void()> connected, milliseconds idle,
+               milliseconds deadline)
         : m_reply(reply)
         , m_maximumBodySize(maximumBodySize)
+        , m_connected(std::move(connected))
     {
         m_idle.setSingleShot(true);
         m_idle.setInterval(idle);
@@ -193,7 +285,10 @@ public:
                 m_idle.start();
         };
         QObject::connect(reply, &QNetworkReply::socketStartedConnecting, &m_context, activity);
-        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, [this, activity] {
+            activity();
+            reportConnected();
+        });
         QObject::connect(reply, &QNetworkReply::encrypted, &m_context, activity);
         QObject::connect(reply, &QNetworkReply::uploadProgress, &m_context, activity);
         QObject::connect(reply, &QNetworkReply::downloadProgress, &m_context, activity);
@@ -218,6 +313,7 @@ public:
         m_idle.stop();
         m_deadline.stop();
         readAvailable();
+        reportConnected();
     }
 
     StopReason reason() const { return m_reason; }
@@ -233,7 +329,14 @@ private:
         m_idle.stop();
         m_deadline.stop();
         m_body.clear();
-        QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        if (m_reply)
+            QMetaObject::invokeMethod(m_reply.data(), &QNetworkReply::abort, Qt::QueuedConnection);
+    }
+
+    void reportConnected()
+    {
+        if (m_connected)
+            std::exchange(m_connected, nullptr)();
     }
 
     void checkDeclaredLength()
@@ -245,9 +348,8 @@ private:
 
     void readAvailable()
     {
-        if (m_reason != StopReason::none || !m_reply->isOpen()) {
+        if (m_reason != StopReason::none || !m_reply || !m_reply->isOpen())
             return;
-        }
         const QByteArray chunk = m_reply->readAll();
         if (m_body.size() + chunk.size() > m_maximumBodySize) {
             stop(StopReason::tooLarge);
@@ -259,8 +361,10 @@ private:
     QObject m_context;
     QTimer m_idle;
     QTimer m_deadline;
-    QNetworkReply *m_reply;
+    // Gone when its manager was closed in mid-transfer.
+    QPointer<QNetworkReply> m_reply;
     qint64 m_maximumBodySize;
+    std::function<void()> m_connected;
     StopReason m_reason = StopReason::none;
     QByteArray m_body;
     QList<QSslError> m_sslErrors;
@@ -292,7 +396,7 @@ QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOp
 }
 
 // One request and its answer, without following redirects.
-QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequest request,
+QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRequest request,
                                 URLSessionOptions options, milliseconds idle, milliseconds total,
                                 QDeadlineTimer deadline)
 {
@@ -304,29 +408,33 @@ QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequ
     };
     if (deadline.hasExpired())
         throw deadlineError();
+    QNetworkAccessManager *const manager = managers->startTransfer();
     if (!manager)
         throw TransportError(QNetworkReply::OperationCanceledError,
                              QStringLiteral("The network transport is no longer available"));
 
     const QNetworkRequest networkRequest = makeNetworkRequest(request, options);
     const QByteArray verb = request.httpMethod.value_or(QStringLiteral("GET")).toLatin1();
-    ReplyPointer reply;
+    QNetworkReply *reply = nullptr;
     if (request.httpBody)
-        reply.reset(manager->sendCustomRequest(networkRequest, verb, *request.httpBody));
+        reply = manager->sendCustomRequest(networkRequest, verb, *request.httpBody);
     else if (verb == "GET")
-        reply.reset(manager->get(networkRequest));
+        reply = manager->get(networkRequest);
     else if (verb == "HEAD")
-        reply.reset(manager->head(networkRequest));
+        reply = manager->head(networkRequest);
     else
-        reply.reset(manager->sendCustomRequest(networkRequest, verb));
+        reply = manager->sendCustomRequest(networkRequest, verb);
+    const ReplyPointer owner{reply};
     // Keeps Qt from buffering far ahead of what we have read and counted.
     reply->setReadBufferSize(1024 * 1024);
 
-    ReplyWatch watch(reply.get(), options.maximumBodySize, idle,
+    ReplyWatch watch(reply, options.maximumBodySize, [managers, manager] { managers->connected(manager); }, idle,
                      milliseconds(std::max<qint64>(1, deadline.remainingTime())));
     if (!reply->isFinished())
-        co_await qCoro(reply.get()).waitForFinished();
+        co_await qCoro(reply).waitForFinished();
     watch.finish();
+    if (watch.reason() != StopReason::none)
+        managers->abandoned(manager);
 
     switch (watch.reason()) {
     case StopReason::none:
@@ -401,13 +509,7 @@ bool isRedirect(int status)
 } // namespace
 
 URLSession::URLSession(URLSessionOptions options)
-    : m_ownedManager(std::make_unique<QNetworkAccessManager>())
-    , m_manager(m_ownedManager.get())
-    , m_options(std::move(options))
-{}
-
-URLSession::URLSession(QNetworkAccessManager *manager, URLSessionOptions options)
-    : m_manager(manager)
+    : m_managers(std::make_shared<NetworkManagers>())
     , m_options(std::move(options))
 {}
 
@@ -415,13 +517,22 @@ URLSession::~URLSession() = default;
 
 std::shared_ptr<URLSession> URLSession::shared()
 {
-    // The manager is a child of the application object, so it goes before
-    // Qt shuts down rather than at static destruction.
+    // Qt's TLS teardown needs the application object: closed any later, it
+    // complains on standard error.
     static const std::shared_ptr<URLSession> session = [] {
-        auto *manager = new QNetworkAccessManager(QCoreApplication::instance());
-        return std::make_shared<URLSession>(manager);
+        auto made = std::make_shared<URLSession>();
+        if (QCoreApplication *application = QCoreApplication::instance())
+            QObject::connect(application, &QCoreApplication::aboutToQuit, application, [session = made.get()] {
+                session->close();
+            });
+        return made;
     }();
     return session;
+}
+
+void URLSession::close()
+{
+    m_managers->close();
 }
 
 void URLSession::validate(const URLRequest &request)
@@ -448,7 +559,7 @@ void URLSession::validate(const URLRequest &request)
 QCoro::Task<TransferResult> URLSession::data(URLRequest request)
 {
     // Everything this coroutine needs is copied before it first suspends.
-    const QPointer<QNetworkAccessManager> manager = m_manager;
+    const std::shared_ptr<NetworkManagers> managers = m_managers;
     const URLSessionOptions options = m_options;
 
     if (!isFetchable(request.url))
@@ -456,12 +567,9 @@ QCoro::Task<TransferResult> URLSession::data(URLRequest request)
                              QStringLiteral("Only http and https addresses can be fetched (%1)")
                                  .arg(request.url.toDisplayString()));
     validate(request);
-    if (!manager)
-        throw TransportError(QNetworkReply::OperationCanceledError,
-                             QStringLiteral("The network transport is no longer available"));
-    if (manager->thread() != QThread::currentThread())
+    if (managers->thread() != QThread::currentThread())
         throw TransportError(QNetworkReply::UnknownNetworkError,
-                             QStringLiteral("The network transport was used outside the thread of its manager"));
+                             QStringLiteral("The network transport was used outside the thread that made it"));
 
     const double timeout = request.timeoutInterval > 0 && std::isfinite(request.timeoutInterval)
                                ? request.timeoutInterval
@@ -472,7 +580,7 @@ QCoro::Task<TransferResult> URLSession::data(URLRequest request)
 
     URLRequest current = std::move(request);
     for (int redirects = 0;; ++redirects) {
-        HopResult hop = co_await sendOnce(manager, current, options, idle, total, deadline);
+        HopResult hop = co_await sendOnce(managers, current, options, idle, total, deadline);
         const int status = hop.response.statusCode.value_or(0);
         const auto location = hop.response.value("Location");
         if (!isRedirect(status) || !location) {

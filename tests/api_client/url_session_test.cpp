@@ -337,6 +337,55 @@ private Q_SLOTS:
             QCOMPARE(failure->text(), errorText.replace(QLatin1String("%1"), QString::number(server->port())));
     }
 
+    // Qt keeps a connection whose TLS handshake never came in its pool and
+    // queues later requests to the host behind it, even once the request
+    // that opened it was given up.
+    void stalledHandshakeHoldsNothingUp_data()
+    {
+        QTest::addColumn<bool>("meanwhile");
+        QTest::newRow("the next request") << false;
+        QTest::newRow("a request started meanwhile") << true;
+    }
+    void stalledHandshakeHoldsNothingUp()
+    {
+        QFETCH(bool, meanwhile);
+        auto server = TestServer::https();
+        server->serve(QStringLiteral("/x"), Answer::json("[1]"));
+        server->stallConnections(1);
+        auto session = server->makeTransport();
+
+        auto stalled = session->data(makeRequest(server->url(QStringLiteral("/x")), QStringLiteral("GET"), {}, 0.5));
+        if (meanwhile) {
+            QTRY_COMPARE(server->connectionCount(), 1);
+            const auto other = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+            QVERIFY2(other.succeeded(), qPrintable(other.errorText()));
+        }
+        const auto given_up = runTask(std::move(stalled), 20s);
+        QCOMPARE(given_up.errorText(),
+                 QStringLiteral("The server sent nothing for 0.5 seconds (127.0.0.1:%1)").arg(server->port()));
+
+        const auto next = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        QVERIFY2(next.succeeded(), qPrintable(next.errorText()));
+        QCOMPARE(next.value().data, QByteArray("[1]"));
+    }
+
+    // As on the way out of the application: a transfer in flight is
+    // dropped without a trace, and later ones fail.
+    void closeDropsEverything()
+    {
+        auto server = TestServer::https();
+        server->enqueue(Answer::json("{}").withDelay(5s));
+        auto session = server->makeTransport();
+        auto inFlight = session->data(makeRequest(server->url(QStringLiteral("/x")), QStringLiteral("GET"), {}, 0.2));
+        QVERIFY(server->waitForRequests(1));
+
+        session->close();
+        QTest::qWait(400); // its idle timeout passes with its reply gone
+        QVERIFY(!inFlight.isReady());
+        const auto later = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        QCOMPARE(later.errorText(), QStringLiteral("The network transport is no longer available"));
+    }
+
     void connectionRefused()
     {
         quint16 port = 0;
