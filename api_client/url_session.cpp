@@ -1,5 +1,7 @@
 #include "api_client/url_session.h"
 
+#include "api_client/content_decoder.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QNetworkAccessManager>
@@ -115,7 +117,6 @@ struct ReplyPointer
             reply->deleteLater();
     }
 };
-
 
 // RFC 9110 token characters.
 bool isToken(QStringView text)
@@ -257,21 +258,28 @@ QString describe(QNetworkReply::NetworkError code, const QString &qtText, const 
     }
 }
 
-enum class StopReason { none, idle, deadline, tooLarge };
+enum class StopReason { none, idle, deadline, tooLarge, headTooLarge, headUnreadable, undecodable };
 
-// Watches one reply: keeps its body, restarts the idle timer on every sign of
-// progress, and stops the transfer when a limit is crossed. Aborts are queued
-// so that the reply never finishes inside one of our own slots.
+struct WatchSettings
+{
+    qint64 maximumBodySize;
+    qint64 maximumHeadSize;
+    // Undo the answer's content coding (we asked for gzip).
+    bool decode;
+    // Called once, when the request is out or the reply ends without that.
+    std::function<void()> connected;
+};
+
+// Watches one reply: keeps its (decoded) body, restarts the idle timer on
+// every sign of progress, and stops the transfer when a limit is crossed.
+// Aborts are queued so that the reply never finishes inside one of our own
+// slots.
 class ReplyWatch
 {
 public:
-    // `connected` is called once, when the request is out or the reply
-    // ends without that.
-    ReplyWatch(QNetworkReply *reply, qint64 maximumBodySize, std::function<void()> connected, milliseconds idle,
-               milliseconds deadline)
+    ReplyWatch(QNetworkReply *reply, WatchSettings settings, milliseconds idle, milliseconds deadline)
         : m_reply(reply)
-        , m_maximumBodySize(maximumBodySize)
-        , m_connected(std::move(connected))
+        , m_settings(std::move(settings))
     {
         m_idle.setSingleShot(true);
         m_idle.setInterval(idle);
@@ -294,7 +302,7 @@ public:
         QObject::connect(reply, &QNetworkReply::downloadProgress, &m_context, activity);
         QObject::connect(reply, &QNetworkReply::metaDataChanged, &m_context, [this, activity] {
             activity();
-            checkDeclaredLength();
+            checkHead();
         });
         QObject::connect(reply, &QNetworkReply::readyRead, &m_context, [this, activity] {
             activity();
@@ -317,7 +325,13 @@ public:
     }
 
     StopReason reason() const { return m_reason; }
+    // Why the body could not be decoded (reason undecodable).
+    const QString &decodingError() const { return m_decodingError; }
     QByteArray takeBody() { return std::move(m_body); }
+    // Bytes as they came over the wire, before decoding.
+    qint64 receivedBytes() const { return m_received; }
+    // A compressed body whose stream stopped short.
+    bool isBodyIncomplete() const { return m_decoder->isIncomplete(); }
     const QList<QSslError> &sslErrors() const { return m_sslErrors; }
 
 private:
@@ -335,15 +349,41 @@ private:
 
     void reportConnected()
     {
-        if (m_connected)
-            std::exchange(m_connected, nullptr)();
+        if (m_settings.connected)
+            std::exchange(m_settings.connected, nullptr)();
     }
 
-    void checkDeclaredLength()
+    void checkHead()
     {
+        const auto fields = m_reply->rawHeaderPairs();
+        // Qt reads the whole head before anyone can look at it, and a head
+        // it will not take (a field over 100 KiB, more than 100 fields) it
+        // drops whole, reading on as if no field had come. Servers send at
+        // least a Date, so an HTTP/1 answer without fields is such a head.
+        if (fields.isEmpty() && !m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool())
+            return stop(StopReason::headUnreadable);
+        qint64 headSize = 0;
+        for (const auto &[name, value] : fields)
+            headSize += name.size() + value.size() + 4; // ": " and CR LF
+        if (headSize > m_settings.maximumHeadSize)
+            return stop(StopReason::headTooLarge);
+
+        if (m_settings.decode && m_received == 0) {
+            const QByteArray coding = m_reply->rawHeader("Content-Encoding");
+            m_decoder = std::make_unique<ContentDecoder>(coding);
+            if (!m_decoder->isSupported()) {
+                m_decodingError = QStringLiteral("The answer is encoded as \"%1\", which was not asked for")
+                                      .arg(QString::fromLatin1(coding));
+                return stop(StopReason::undecodable);
+            }
+            m_coding = QString::fromLatin1(coding.trimmed());
+        }
+
+        // A compressed length says little about what the body grows to;
+        // that is counted as it arrives.
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > m_maximumBodySize)
-            stop(StopReason::tooLarge);
+        if (m_decoder->isIdentity() && length.isValid() && length.toLongLong() > m_settings.maximumBodySize)
+            return stop(StopReason::tooLarge);
     }
 
     void readAvailable()
@@ -351,11 +391,19 @@ private:
         if (m_reason != StopReason::none || !m_reply || !m_reply->isOpen())
             return;
         const QByteArray chunk = m_reply->readAll();
-        if (m_body.size() + chunk.size() > m_maximumBodySize) {
+        m_received += chunk.size();
+        switch (m_decoder->decode(chunk, m_body, m_settings.maximumBodySize)) {
+        case ContentDecoder::Result::ok:
+            break;
+        case ContentDecoder::Result::tooLarge:
             stop(StopReason::tooLarge);
-            return;
+            break;
+        case ContentDecoder::Result::corrupt:
+            m_decodingError = QStringLiteral("The answer claims %1 encoding, but its body is not %1 (%2)")
+                                  .arg(m_coding, m_decoder->errorText());
+            stop(StopReason::undecodable);
+            break;
         }
-        m_body += chunk;
     }
 
     QObject m_context;
@@ -363,10 +411,13 @@ private:
     QTimer m_deadline;
     // Gone when its manager was closed in mid-transfer.
     QPointer<QNetworkReply> m_reply;
-    qint64 m_maximumBodySize;
-    std::function<void()> m_connected;
+    WatchSettings m_settings;
+    std::unique_ptr<ContentDecoder> m_decoder = std::make_unique<ContentDecoder>(QByteArrayView());
+    QString m_coding;
+    QString m_decodingError;
     StopReason m_reason = StopReason::none;
     QByteArray m_body;
+    qint64 m_received = 0;
     QList<QSslError> m_sslErrors;
 };
 
@@ -385,6 +436,12 @@ QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOp
         if (!isTransportOwned(name))
             networkRequest.setRawHeader(name.toLatin1(), value.toUtf8());
     }
+    // Asked for here, so that Qt leaves the body as it came and the cap
+    // counts decompressed bytes as they arrive: Qt's own decompression runs
+    // far past any cap before it stops, and reports a bomb and a body that
+    // is not gzip alike, without a reason.
+    if (!request.value(QStringLiteral("Accept-Encoding")))
+        networkRequest.setRawHeader("Accept-Encoding", "gzip");
     if (request.url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
         QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
         ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
@@ -428,8 +485,10 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
     // Keeps Qt from buffering far ahead of what we have read and counted.
     reply->setReadBufferSize(1024 * 1024);
 
-    ReplyWatch watch(reply, options.maximumBodySize, [managers, manager] { managers->connected(manager); }, idle,
-                     milliseconds(std::max<qint64>(1, deadline.remainingTime())));
+    WatchSettings settings{options.maximumBodySize, options.maximumHeadSize,
+                           !request.value(QStringLiteral("Accept-Encoding")),
+                           [managers, manager] { managers->connected(manager); }};
+    ReplyWatch watch(reply, std::move(settings), idle, milliseconds(std::max<qint64>(1, deadline.remainingTime())));
     if (!reply->isFinished())
         co_await qCoro(reply).waitForFinished();
     watch.finish();
@@ -449,6 +508,17 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
         throw TransportError(QNetworkReply::UnknownContentError,
                              QStringLiteral("The answer is too large (more than %1 bytes)")
                                  .arg(options.maximumBodySize));
+    case StopReason::headTooLarge:
+        throw TransportError(QNetworkReply::ProtocolFailure,
+                             QStringLiteral("The answer's head is too large (more than %1 bytes)")
+                                 .arg(options.maximumHeadSize));
+    case StopReason::headUnreadable:
+        throw TransportError(QNetworkReply::ProtocolFailure,
+                             QStringLiteral("The answer's head could not be read: too large or malformed (%1)")
+                                 .arg(endpoint));
+    case StopReason::undecodable:
+        throw TransportError(QNetworkReply::ProtocolFailure,
+                             QStringLiteral("%1 (%2)").arg(watch.decodingError(), endpoint));
     }
 
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -476,8 +546,7 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
     QByteArray body = watch.takeBody();
 
     // Qt reports most answers cut short; this catches any that slip through.
-    if (response && verb != "HEAD" && *status >= 200 && *status != 204 && *status != 304
-        && !response->value("Content-Encoding")) {
+    if (response && verb != "HEAD" && *status >= 200 && *status != 204 && *status != 304) {
         if (const auto declared = response->value("Content-Length")) {
             // Repeated fields arrive joined by commas; they must agree.
             const QList<QByteArray> lengths = declared->split(',');
@@ -488,13 +557,17 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
                     throw TransportError(QNetworkReply::ProtocolFailure,
                                          QStringLiteral("The answer declares conflicting lengths (%1)").arg(endpoint));
             }
-            if (ok && length != body.size())
+            if (ok && length != watch.receivedBytes())
                 throw TransportError(QNetworkReply::RemoteHostClosedError,
                                      QStringLiteral("The answer was cut short: %1 of %2 bytes arrived (%3)")
-                                         .arg(body.size())
+                                         .arg(watch.receivedBytes())
                                          .arg(length)
                                          .arg(endpoint));
         }
+        if (watch.isBodyIncomplete())
+            throw TransportError(QNetworkReply::RemoteHostClosedError,
+                                 QStringLiteral("The answer was cut short: its compressed body ends early (%1)")
+                                     .arg(endpoint));
     }
 
     TransferResult result = completeDataTask(std::move(body), std::move(response), std::move(transportError));

@@ -13,8 +13,11 @@ class NetworkManagers;
 
 struct URLSessionOptions
 {
-    // Larger answers fail: declared by Content-Length or counted on arrival.
+    // Larger answers fail: declared by Content-Length or counted on arrival,
+    // after decompression.
     qint64 maximumBodySize = 16 * 1024 * 1024;
+    // The header fields together.
+    qint64 maximumHeadSize = 64 * 1024;
     // Trusted by this transport only, besides the system's authorities.
     QList<QSslCertificate> extraCaCertificates;
     int maximumRedirects = 5;
@@ -27,8 +30,9 @@ struct URLSessionOptions
 // here: certificate errors are never ignored; redirects are followed by hand
 // (never from https to http, at most five hops, no Authorization header
 // across origins); the request's timeout counts idle time and an overall
-// deadline bounds the transfer; the body is capped; an answer cut short is
-// an error, never a short body.
+// deadline bounds the transfer; head and body are capped, the body counted
+// after decompression (gzip is asked for and undone here); an answer cut
+// short is an error, never a short body.
 //
 // Use it on the thread that made it (the GUI thread for the shared one).
 class URLSession final : public URLSessionProvider

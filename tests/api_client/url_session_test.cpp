@@ -298,6 +298,34 @@ private Q_SLOTS:
         QTest::newRow("error status, closed early")
             << Answer::text(QByteArray(2000, 'x'), 404).withCloseAfterBodyBytes(700) << "GET" << 5.0 << qint64(0) << -1
             << QByteArray() << "";
+
+        // Qt drops a head with a field over 100 KiB whole and reads on as if
+        // it had no fields; below that, the head is capped at 64 KiB.
+        QTest::newRow("huge header line") << Answer::json("[1]").withHeader("X-Huge", QByteArray(1 << 20, 'h')) << "GET"
+                                          << 5.0 << qint64(0) << -1 << QByteArray()
+                                          << "The answer's head could not be read: too large or malformed (127.0.0.1:%1)";
+        QTest::newRow("head over 64 KiB") << Answer::json("[1]").withHeader("X-Big", QByteArray(70000, 'h')) << "GET"
+                                          << 5.0 << qint64(0) << -1 << QByteArray()
+                                          << "The answer's head is too large (more than 65536 bytes)";
+
+        // The cap counts what the body grows to, not what the wire carries.
+        const QByteArray json = "[{\"SEK_per_kWh\":0.5}]";
+        const QByteArray packed = gzip(json);
+        QTest::newRow("gzip") << Answer::json(packed).withHeader("Content-Encoding", "gzip") << "GET" << 5.0
+                              << qint64(json.size()) << ok << json << "";
+        QTest::newRow("gzip bomb") << Answer::json(gzip(QByteArray(1 << 20, '0'))).withHeader("Content-Encoding", "gzip")
+                                   << "GET" << 5.0 << qint64(65536) << -1 << QByteArray()
+                                   << "The answer is too large (more than 65536 bytes)";
+        QTest::newRow("fake gzip") << Answer::json(json).withHeader("Content-Encoding", "gzip") << "GET" << 5.0
+                                   << qint64(0) << -1 << QByteArray()
+                                   << "The answer claims gzip encoding, but its body is not gzip (incorrect header "
+                                      "check) (127.0.0.1:%1)";
+        QTest::newRow("gzip cut short") << Answer::json(packed.chopped(12)).withHeader("Content-Encoding", "gzip")
+                                        << "GET" << 5.0 << qint64(0) << -1 << QByteArray()
+                                        << "The answer was cut short: its compressed body ends early (127.0.0.1:%1)";
+        QTest::newRow("coding not asked for") << Answer::json(json).withHeader("Content-Encoding", "br") << "GET" << 5.0
+                                              << qint64(0) << -1 << QByteArray()
+                                              << "The answer is encoded as \"br\", which was not asked for (127.0.0.1:%1)";
     }
     void oneAnswer()
     {
