@@ -160,6 +160,7 @@ private Q_SLOTS:
         QTest::newRow("arrays one past it") << QByteArray("[") << QByteArray("]") << 64 << false;
         QTest::newRow("objects at the limit") << QByteArray("{\"a\":") << QByteArray("}") << 63 << true;
         QTest::newRow("objects one past it") << QByteArray("{\"a\":") << QByteArray("}") << 64 << false;
+        QTest::newRow("brackets in strings do not count") << QByteArray("[\"[\\\"{\",") << QByteArray("]") << 63 << true;
         QTest::newRow("far past it") << QByteArray("[") << QByteArray("]") << 1000000 << false;
     }
     void nestingIsLimited()
