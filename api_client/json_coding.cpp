@@ -305,8 +305,46 @@ void EncodingContext::fail(const QString &detail) const
     throw EncodingError(m_path, detail);
 }
 
+// Every level of nesting costs a value and an allocation, so a body of
+// nothing but brackets would take many times its size as a document. One
+// pass over the bytes finds it before anything is built; nlohmann's parser
+// callback could, but would slow every parse by half. Brackets inside
+// strings do not count; where this reading of strings and the parser's
+// could differ, the text is not JSON and the parser refuses it anyway.
+namespace {
+
+constexpr int maximumNestingDepth = 64;
+
+bool nestsTooDeep(const QByteArray &data)
+{
+    int depth = 0;
+    bool inString = false;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maximumNestingDepth)
+                return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 Json JsonDecoder::parse(const QByteArray &data)
 {
+    if (nestsTooDeep(data))
+        throw DecodingError(DecodingError::Kind::dataCorrupted, {},
+                            QStringLiteral("the data nests deeper than %1 levels").arg(maximumNestingDepth));
     try {
         return Json::parse(data.begin(), data.end());
     } catch (const Json::parse_error &error) {

@@ -1,10 +1,13 @@
 #include "api_client/url_session.h"
 
+#include "api_client/content_decoder.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QSslConfiguration>
 #include <QSslError>
 #include <QThread>
@@ -15,19 +18,105 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace tarimo::api_client {
+
+// Qt pools connections per network manager and host, and puts a new request
+// behind a connection of that pool that is still being opened, however long
+// that takes. A connection whose TLS handshake never comes stays in the pool
+// even after the reply that opened it was aborted, and every later request
+// to that host would wait behind it. So a transfer never joins a manager on
+// which another one is still connecting, and a manager on which a transfer
+// was abandoned takes no new ones: both get a fresh manager, and the old one
+// goes once its last reply has.
+class NetworkManagers
+{
+public:
+    NetworkManagers() = default;
+    ~NetworkManagers() { close(); }
+    NetworkManagers(const NetworkManagers &) = delete;
+    NetworkManagers &operator=(const NetworkManagers &) = delete;
+
+    QThread *thread() const { return m_thread; }
+
+    // The manager for a new transfer, which counts as connecting until it
+    // calls connected(); null once closed.
+    QNetworkAccessManager *startTransfer()
+    {
+        if (m_closed)
+            return nullptr;
+        if (m_current && m_connecting > 0)
+            retireCurrent();
+        if (!m_current)
+            m_current = new QNetworkAccessManager;
+        ++m_connecting;
+        return m_current;
+    }
+
+    void connected(QNetworkAccessManager *manager)
+    {
+        if (manager == m_current)
+            --m_connecting;
+    }
+
+    void abandoned(QNetworkAccessManager *manager)
+    {
+        if (manager == m_current)
+            retireCurrent();
+    }
+
+    void close()
+    {
+        m_closed = true;
+        delete std::exchange(m_current, nullptr);
+        for (const QPointer<QNetworkAccessManager> &old : std::exchange(m_retired, {}))
+            delete old.data();
+    }
+
+private:
+    void retireCurrent()
+    {
+        QNetworkAccessManager *old = std::exchange(m_current, nullptr);
+        m_connecting = 0;
+        m_retired.removeAll(nullptr);
+        m_retired.append(old);
+        const auto replies = old->findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
+        if (replies.isEmpty()) {
+            old->deleteLater();
+            return;
+        }
+        auto remaining = std::make_shared<qsizetype>(replies.size());
+        for (QNetworkReply *reply : replies) {
+            QObject::connect(reply, &QObject::destroyed, old, [old, remaining] {
+                if (--*remaining == 0)
+                    old->deleteLater();
+            });
+        }
+    }
+
+    QThread *const m_thread = QThread::currentThread();
+    QNetworkAccessManager *m_current = nullptr;
+    int m_connecting = 0;
+    QList<QPointer<QNetworkAccessManager>> m_retired;
+    bool m_closed = false;
+};
 
 namespace {
 
 using std::chrono::milliseconds;
 
-struct LaterDeleter
+// Deletes the reply later, unless its manager has taken it along already.
+struct ReplyPointer
 {
-    void operator()(QObject *object) const { object->deleteLater(); }
+    QPointer<QNetworkReply> reply;
+    ~ReplyPointer()
+    {
+        if (reply)
+            reply->deleteLater();
+    }
 };
-using ReplyPointer = std::unique_ptr<QNetworkReply, LaterDeleter>;
 
 // RFC 9110 token characters.
 bool isToken(QStringView text)
@@ -169,17 +258,28 @@ QString describe(QNetworkReply::NetworkError code, const QString &qtText, const 
     }
 }
 
-enum class StopReason { none, idle, deadline, tooLarge };
+enum class StopReason { none, idle, deadline, tooLarge, headTooLarge, headUnreadable, undecodable };
 
-// Watches one reply: keeps its body, restarts the idle timer on every sign of
-// progress, and stops the transfer when a limit is crossed. Aborts are queued
-// so that the reply never finishes inside one of our own slots.
+struct WatchSettings
+{
+    qint64 maximumBodySize;
+    qint64 maximumHeadSize;
+    // Undo the answer's content coding (we asked for gzip).
+    bool decode;
+    // Called once, when the request is out or the reply ends without that.
+    std::function<void()> connected;
+};
+
+// Watches one reply: keeps its (decoded) body, restarts the idle timer on
+// every sign of progress, and stops the transfer when a limit is crossed.
+// Aborts are queued so that the reply never finishes inside one of our own
+// slots.
 class ReplyWatch
 {
 public:
-    ReplyWatch(QNetworkReply *reply, qint64 maximumBodySize, milliseconds idle, milliseconds deadline)
+    ReplyWatch(QNetworkReply *reply, WatchSettings settings, milliseconds idle, milliseconds deadline)
         : m_reply(reply)
-        , m_maximumBodySize(maximumBodySize)
+        , m_settings(std::move(settings))
     {
         m_idle.setSingleShot(true);
         m_idle.setInterval(idle);
@@ -193,13 +293,16 @@ public:
                 m_idle.start();
         };
         QObject::connect(reply, &QNetworkReply::socketStartedConnecting, &m_context, activity);
-        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, activity);
+        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, [this, activity] {
+            activity();
+            reportConnected();
+        });
         QObject::connect(reply, &QNetworkReply::encrypted, &m_context, activity);
         QObject::connect(reply, &QNetworkReply::uploadProgress, &m_context, activity);
         QObject::connect(reply, &QNetworkReply::downloadProgress, &m_context, activity);
         QObject::connect(reply, &QNetworkReply::metaDataChanged, &m_context, [this, activity] {
             activity();
-            checkDeclaredLength();
+            checkHead();
         });
         QObject::connect(reply, &QNetworkReply::readyRead, &m_context, [this, activity] {
             activity();
@@ -218,10 +321,17 @@ public:
         m_idle.stop();
         m_deadline.stop();
         readAvailable();
+        reportConnected();
     }
 
     StopReason reason() const { return m_reason; }
+    // Why the body could not be decoded (reason undecodable).
+    const QString &decodingError() const { return m_decodingError; }
     QByteArray takeBody() { return std::move(m_body); }
+    // Bytes as they came over the wire, before decoding.
+    qint64 receivedBytes() const { return m_received; }
+    // A compressed body whose stream stopped short.
+    bool isBodyIncomplete() const { return m_decoder->isIncomplete(); }
     const QList<QSslError> &sslErrors() const { return m_sslErrors; }
 
 private:
@@ -233,36 +343,81 @@ private:
         m_idle.stop();
         m_deadline.stop();
         m_body.clear();
-        QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        if (m_reply)
+            QMetaObject::invokeMethod(m_reply.data(), &QNetworkReply::abort, Qt::QueuedConnection);
     }
 
-    void checkDeclaredLength()
+    void reportConnected()
     {
+        if (m_settings.connected)
+            std::exchange(m_settings.connected, nullptr)();
+    }
+
+    void checkHead()
+    {
+        const auto fields = m_reply->rawHeaderPairs();
+        // Qt reads the whole head before anyone can look at it, and a head
+        // it will not take (a field over 100 KiB, more than 100 fields) it
+        // drops whole, reading on as if no field had come. Servers send at
+        // least a Date, so an HTTP/1 answer without fields is such a head.
+        if (fields.isEmpty() && !m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool())
+            return stop(StopReason::headUnreadable);
+        qint64 headSize = 0;
+        for (const auto &[name, value] : fields)
+            headSize += name.size() + value.size() + 4; // ": " and CR LF
+        if (headSize > m_settings.maximumHeadSize)
+            return stop(StopReason::headTooLarge);
+
+        if (m_settings.decode && m_received == 0) {
+            const QByteArray coding = m_reply->rawHeader("Content-Encoding");
+            m_decoder = std::make_unique<ContentDecoder>(coding);
+            if (!m_decoder->isSupported()) {
+                m_decodingError = QStringLiteral("The answer is encoded as \"%1\", which was not asked for")
+                                      .arg(QString::fromLatin1(coding));
+                return stop(StopReason::undecodable);
+            }
+            m_coding = QString::fromLatin1(coding.trimmed());
+        }
+
+        // A compressed length says little about what the body grows to;
+        // that is counted as it arrives.
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > m_maximumBodySize)
-            stop(StopReason::tooLarge);
+        if (m_decoder->isIdentity() && length.isValid() && length.toLongLong() > m_settings.maximumBodySize)
+            return stop(StopReason::tooLarge);
     }
 
     void readAvailable()
     {
-        if (m_reason != StopReason::none || !m_reply->isOpen()) {
+        if (m_reason != StopReason::none || !m_reply || !m_reply->isOpen())
             return;
-        }
         const QByteArray chunk = m_reply->readAll();
-        if (m_body.size() + chunk.size() > m_maximumBodySize) {
+        m_received += chunk.size();
+        switch (m_decoder->decode(chunk, m_body, m_settings.maximumBodySize)) {
+        case ContentDecoder::Result::ok:
+            break;
+        case ContentDecoder::Result::tooLarge:
             stop(StopReason::tooLarge);
-            return;
+            break;
+        case ContentDecoder::Result::corrupt:
+            m_decodingError = QStringLiteral("The answer claims %1 encoding, but its body is not %1 (%2)")
+                                  .arg(m_coding, m_decoder->errorText());
+            stop(StopReason::undecodable);
+            break;
         }
-        m_body += chunk;
     }
 
     QObject m_context;
     QTimer m_idle;
     QTimer m_deadline;
-    QNetworkReply *m_reply;
-    qint64 m_maximumBodySize;
+    // Gone when its manager was closed in mid-transfer.
+    QPointer<QNetworkReply> m_reply;
+    WatchSettings m_settings;
+    std::unique_ptr<ContentDecoder> m_decoder = std::make_unique<ContentDecoder>(QByteArrayView());
+    QString m_coding;
+    QString m_decodingError;
     StopReason m_reason = StopReason::none;
     QByteArray m_body;
+    qint64 m_received = 0;
     QList<QSslError> m_sslErrors;
 };
 
@@ -281,6 +436,12 @@ QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOp
         if (!isTransportOwned(name))
             networkRequest.setRawHeader(name.toLatin1(), value.toUtf8());
     }
+    // Asked for here, so that Qt leaves the body as it came and the cap
+    // counts decompressed bytes as they arrive: Qt's own decompression runs
+    // far past any cap before it stops, and reports a bomb and a body that
+    // is not gzip alike, without a reason.
+    if (!request.value(QStringLiteral("Accept-Encoding")))
+        networkRequest.setRawHeader("Accept-Encoding", "gzip");
     if (request.url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
         QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
         ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
@@ -292,7 +453,7 @@ QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOp
 }
 
 // One request and its answer, without following redirects.
-QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequest request,
+QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRequest request,
                                 URLSessionOptions options, milliseconds idle, milliseconds total,
                                 QDeadlineTimer deadline)
 {
@@ -304,29 +465,35 @@ QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequ
     };
     if (deadline.hasExpired())
         throw deadlineError();
+    QNetworkAccessManager *const manager = managers->startTransfer();
     if (!manager)
         throw TransportError(QNetworkReply::OperationCanceledError,
                              QStringLiteral("The network transport is no longer available"));
 
     const QNetworkRequest networkRequest = makeNetworkRequest(request, options);
     const QByteArray verb = request.httpMethod.value_or(QStringLiteral("GET")).toLatin1();
-    ReplyPointer reply;
+    QNetworkReply *reply = nullptr;
     if (request.httpBody)
-        reply.reset(manager->sendCustomRequest(networkRequest, verb, *request.httpBody));
+        reply = manager->sendCustomRequest(networkRequest, verb, *request.httpBody);
     else if (verb == "GET")
-        reply.reset(manager->get(networkRequest));
+        reply = manager->get(networkRequest);
     else if (verb == "HEAD")
-        reply.reset(manager->head(networkRequest));
+        reply = manager->head(networkRequest);
     else
-        reply.reset(manager->sendCustomRequest(networkRequest, verb));
+        reply = manager->sendCustomRequest(networkRequest, verb);
+    const ReplyPointer owner{reply};
     // Keeps Qt from buffering far ahead of what we have read and counted.
     reply->setReadBufferSize(1024 * 1024);
 
-    ReplyWatch watch(reply.get(), options.maximumBodySize, idle,
-                     milliseconds(std::max<qint64>(1, deadline.remainingTime())));
+    WatchSettings settings{options.maximumBodySize, options.maximumHeadSize,
+                           !request.value(QStringLiteral("Accept-Encoding")),
+                           [managers, manager] { managers->connected(manager); }};
+    ReplyWatch watch(reply, std::move(settings), idle, milliseconds(std::max<qint64>(1, deadline.remainingTime())));
     if (!reply->isFinished())
-        co_await qCoro(reply.get()).waitForFinished();
+        co_await qCoro(reply).waitForFinished();
     watch.finish();
+    if (watch.reason() != StopReason::none)
+        managers->abandoned(manager);
 
     switch (watch.reason()) {
     case StopReason::none:
@@ -341,6 +508,17 @@ QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequ
         throw TransportError(QNetworkReply::UnknownContentError,
                              QStringLiteral("The answer is too large (more than %1 bytes)")
                                  .arg(options.maximumBodySize));
+    case StopReason::headTooLarge:
+        throw TransportError(QNetworkReply::ProtocolFailure,
+                             QStringLiteral("The answer's head is too large (more than %1 bytes)")
+                                 .arg(options.maximumHeadSize));
+    case StopReason::headUnreadable:
+        throw TransportError(QNetworkReply::ProtocolFailure,
+                             QStringLiteral("The answer's head could not be read: too large or malformed (%1)")
+                                 .arg(endpoint));
+    case StopReason::undecodable:
+        throw TransportError(QNetworkReply::ProtocolFailure,
+                             QStringLiteral("%1 (%2)").arg(watch.decodingError(), endpoint));
     }
 
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -368,8 +546,7 @@ QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequ
     QByteArray body = watch.takeBody();
 
     // Qt reports most answers cut short; this catches any that slip through.
-    if (response && verb != "HEAD" && *status >= 200 && *status != 204 && *status != 304
-        && !response->value("Content-Encoding")) {
+    if (response && verb != "HEAD" && *status >= 200 && *status != 204 && *status != 304) {
         if (const auto declared = response->value("Content-Length")) {
             // Repeated fields arrive joined by commas; they must agree.
             const QList<QByteArray> lengths = declared->split(',');
@@ -380,13 +557,17 @@ QCoro::Task<HopResult> sendOnce(QPointer<QNetworkAccessManager> manager, URLRequ
                     throw TransportError(QNetworkReply::ProtocolFailure,
                                          QStringLiteral("The answer declares conflicting lengths (%1)").arg(endpoint));
             }
-            if (ok && length != body.size())
+            if (ok && length != watch.receivedBytes())
                 throw TransportError(QNetworkReply::RemoteHostClosedError,
                                      QStringLiteral("The answer was cut short: %1 of %2 bytes arrived (%3)")
-                                         .arg(body.size())
+                                         .arg(watch.receivedBytes())
                                          .arg(length)
                                          .arg(endpoint));
         }
+        if (watch.isBodyIncomplete())
+            throw TransportError(QNetworkReply::RemoteHostClosedError,
+                                 QStringLiteral("The answer was cut short: its compressed body ends early (%1)")
+                                     .arg(endpoint));
     }
 
     TransferResult result = completeDataTask(std::move(body), std::move(response), std::move(transportError));
@@ -401,13 +582,7 @@ bool isRedirect(int status)
 } // namespace
 
 URLSession::URLSession(URLSessionOptions options)
-    : m_ownedManager(std::make_unique<QNetworkAccessManager>())
-    , m_manager(m_ownedManager.get())
-    , m_options(std::move(options))
-{}
-
-URLSession::URLSession(QNetworkAccessManager *manager, URLSessionOptions options)
-    : m_manager(manager)
+    : m_managers(std::make_shared<NetworkManagers>())
     , m_options(std::move(options))
 {}
 
@@ -415,13 +590,22 @@ URLSession::~URLSession() = default;
 
 std::shared_ptr<URLSession> URLSession::shared()
 {
-    // The manager is a child of the application object, so it goes before
-    // Qt shuts down rather than at static destruction.
+    // Qt's TLS teardown needs the application object: closed any later, it
+    // complains on standard error.
     static const std::shared_ptr<URLSession> session = [] {
-        auto *manager = new QNetworkAccessManager(QCoreApplication::instance());
-        return std::make_shared<URLSession>(manager);
+        auto made = std::make_shared<URLSession>();
+        if (QCoreApplication *application = QCoreApplication::instance())
+            QObject::connect(application, &QCoreApplication::aboutToQuit, application, [session = made.get()] {
+                session->close();
+            });
+        return made;
     }();
     return session;
+}
+
+void URLSession::close()
+{
+    m_managers->close();
 }
 
 void URLSession::validate(const URLRequest &request)
@@ -448,7 +632,7 @@ void URLSession::validate(const URLRequest &request)
 QCoro::Task<TransferResult> URLSession::data(URLRequest request)
 {
     // Everything this coroutine needs is copied before it first suspends.
-    const QPointer<QNetworkAccessManager> manager = m_manager;
+    const std::shared_ptr<NetworkManagers> managers = m_managers;
     const URLSessionOptions options = m_options;
 
     if (!isFetchable(request.url))
@@ -456,12 +640,9 @@ QCoro::Task<TransferResult> URLSession::data(URLRequest request)
                              QStringLiteral("Only http and https addresses can be fetched (%1)")
                                  .arg(request.url.toDisplayString()));
     validate(request);
-    if (!manager)
-        throw TransportError(QNetworkReply::OperationCanceledError,
-                             QStringLiteral("The network transport is no longer available"));
-    if (manager->thread() != QThread::currentThread())
+    if (managers->thread() != QThread::currentThread())
         throw TransportError(QNetworkReply::UnknownNetworkError,
-                             QStringLiteral("The network transport was used outside the thread of its manager"));
+                             QStringLiteral("The network transport was used outside the thread that made it"));
 
     const double timeout = request.timeoutInterval > 0 && std::isfinite(request.timeoutInterval)
                                ? request.timeoutInterval
@@ -472,7 +653,7 @@ QCoro::Task<TransferResult> URLSession::data(URLRequest request)
 
     URLRequest current = std::move(request);
     for (int redirects = 0;; ++redirects) {
-        HopResult hop = co_await sendOnce(manager, current, options, idle, total, deadline);
+        HopResult hop = co_await sendOnce(managers, current, options, idle, total, deadline);
         const int status = hop.response.statusCode.value_or(0);
         const auto location = hop.response.value("Location");
         if (!isRedirect(status) || !location) {

@@ -3,19 +3,21 @@
 #include "api_client/url_session_provider.h"
 
 #include <QList>
-#include <QPointer>
 #include <QSslCertificate>
 
 #include <memory>
 
-class QNetworkAccessManager;
-
 namespace tarimo::api_client {
+
+class NetworkManagers;
 
 struct URLSessionOptions
 {
-    // Larger answers fail: declared by Content-Length or counted on arrival.
+    // Larger answers fail: declared by Content-Length or counted on arrival,
+    // after decompression.
     qint64 maximumBodySize = 16 * 1024 * 1024;
+    // The header fields together.
+    qint64 maximumHeadSize = 64 * 1024;
     // Trusted by this transport only, besides the system's authorities.
     QList<QSslCertificate> extraCaCertificates;
     int maximumRedirects = 5;
@@ -28,27 +30,28 @@ struct URLSessionOptions
 // here: certificate errors are never ignored; redirects are followed by hand
 // (never from https to http, at most five hops, no Authorization header
 // across origins); the request's timeout counts idle time and an overall
-// deadline bounds the transfer; the body is capped; an answer cut short is
-// an error, never a short body.
+// deadline bounds the transfer; head and body are capped, the body counted
+// after decompression (gzip is asked for and undone here); an answer cut
+// short is an error, never a short body.
 //
-// Use it on the thread of its network manager (the GUI thread for the
-// shared one).
+// Use it on the thread that made it (the GUI thread for the shared one).
 class URLSession final : public URLSessionProvider
 {
 public:
-    // With a network manager of its own, made in the calling thread.
     explicit URLSession(URLSessionOptions options = {});
-    // With the caller's manager, which it does not own. Qt reuses
-    // connections per manager and host.
-    explicit URLSession(QNetworkAccessManager *manager, URLSessionOptions options = {});
+    // Transfers still running keep what they need until they end.
     ~URLSession() override;
 
     URLSession(const URLSession &) = delete;
     URLSession &operator=(const URLSession &) = delete;
 
-    // The process's one long-lived transport, on a manager that lives as
-    // long as the application object. Make it first on the GUI thread.
+    // The process's one long-lived transport. Make it first on the GUI
+    // thread; it closes when the application is about to quit.
     static std::shared_ptr<URLSession> shared();
+
+    // Drops every network connection now, with any transfer still running;
+    // later transfers fail.
+    void close();
 
     const URLSessionOptions &options() const { return m_options; }
 
@@ -60,8 +63,7 @@ public:
     static void validate(const URLRequest &request);
 
 private:
-    std::unique_ptr<QNetworkAccessManager> m_ownedManager;
-    QPointer<QNetworkAccessManager> m_manager;
+    std::shared_ptr<NetworkManagers> m_managers;
     URLSessionOptions m_options;
 };
 

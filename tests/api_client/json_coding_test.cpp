@@ -148,6 +148,38 @@ private Q_SLOTS:
         }
     }
 
+    // Refused before the document is built: deep nesting costs many times
+    // its size in memory.
+    void nestingIsLimited_data()
+    {
+        QTest::addColumn<QByteArray>("open");
+        QTest::addColumn<QByteArray>("close");
+        QTest::addColumn<int>("depth"); // levels around the innermost {}
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("arrays at the limit") << QByteArray("[") << QByteArray("]") << 63 << true;
+        QTest::newRow("arrays one past it") << QByteArray("[") << QByteArray("]") << 64 << false;
+        QTest::newRow("objects at the limit") << QByteArray("{\"a\":") << QByteArray("}") << 63 << true;
+        QTest::newRow("objects one past it") << QByteArray("{\"a\":") << QByteArray("}") << 64 << false;
+        QTest::newRow("brackets in strings do not count") << QByteArray("[\"[\\\"{\",") << QByteArray("]") << 63 << true;
+        QTest::newRow("far past it") << QByteArray("[") << QByteArray("]") << 1000000 << false;
+    }
+    void nestingIsLimited()
+    {
+        QFETCH(QByteArray, open);
+        QFETCH(QByteArray, close);
+        QFETCH(int, depth);
+        QFETCH(bool, accepted);
+        const QByteArray body = open.repeated(depth) + "{}" + close.repeated(depth);
+        try {
+            JsonDecoder::parse(body);
+            QVERIFY2(accepted, "deep nesting was accepted");
+        } catch (const DecodingError &error) {
+            QVERIFY2(!accepted, error.what());
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("Cannot decode the top level: the data nests deeper than 64 levels"));
+        }
+    }
+
     void nonFiniteNumbersOnlyWithTheStrategy_data()
     {
         QTest::addColumn<QString>("text");

@@ -298,6 +298,34 @@ private Q_SLOTS:
         QTest::newRow("error status, closed early")
             << Answer::text(QByteArray(2000, 'x'), 404).withCloseAfterBodyBytes(700) << "GET" << 5.0 << qint64(0) << -1
             << QByteArray() << "";
+
+        // Qt drops a head with a field over 100 KiB whole and reads on as if
+        // it had no fields; below that, the head is capped at 64 KiB.
+        QTest::newRow("huge header line") << Answer::json("[1]").withHeader("X-Huge", QByteArray(1 << 20, 'h')) << "GET"
+                                          << 5.0 << qint64(0) << -1 << QByteArray()
+                                          << "The answer's head could not be read: too large or malformed (127.0.0.1:%1)";
+        QTest::newRow("head over 64 KiB") << Answer::json("[1]").withHeader("X-Big", QByteArray(70000, 'h')) << "GET"
+                                          << 5.0 << qint64(0) << -1 << QByteArray()
+                                          << "The answer's head is too large (more than 65536 bytes)";
+
+        // The cap counts what the body grows to, not what the wire carries.
+        const QByteArray json = "[{\"SEK_per_kWh\":0.5}]";
+        const QByteArray packed = gzip(json);
+        QTest::newRow("gzip") << Answer::json(packed).withHeader("Content-Encoding", "gzip") << "GET" << 5.0
+                              << qint64(json.size()) << ok << json << "";
+        QTest::newRow("gzip bomb") << Answer::json(gzip(QByteArray(1 << 20, '0'))).withHeader("Content-Encoding", "gzip")
+                                   << "GET" << 5.0 << qint64(65536) << -1 << QByteArray()
+                                   << "The answer is too large (more than 65536 bytes)";
+        QTest::newRow("fake gzip") << Answer::json(json).withHeader("Content-Encoding", "gzip") << "GET" << 5.0
+                                   << qint64(0) << -1 << QByteArray()
+                                   << "The answer claims gzip encoding, but its body is not gzip (incorrect header "
+                                      "check) (127.0.0.1:%1)";
+        QTest::newRow("gzip cut short") << Answer::json(packed.chopped(12)).withHeader("Content-Encoding", "gzip")
+                                        << "GET" << 5.0 << qint64(0) << -1 << QByteArray()
+                                        << "The answer was cut short: its compressed body ends early (127.0.0.1:%1)";
+        QTest::newRow("coding not asked for") << Answer::json(json).withHeader("Content-Encoding", "br") << "GET" << 5.0
+                                              << qint64(0) << -1 << QByteArray()
+                                              << "The answer is encoded as \"br\", which was not asked for (127.0.0.1:%1)";
     }
     void oneAnswer()
     {
@@ -335,6 +363,55 @@ private Q_SLOTS:
             QVERIFY(failure->code() != QNetworkReply::NoError);
         if (!errorText.isEmpty())
             QCOMPARE(failure->text(), errorText.replace(QLatin1String("%1"), QString::number(server->port())));
+    }
+
+    // Qt keeps a connection whose TLS handshake never came in its pool and
+    // queues later requests to the host behind it, even once the request
+    // that opened it was given up.
+    void stalledHandshakeHoldsNothingUp_data()
+    {
+        QTest::addColumn<bool>("meanwhile");
+        QTest::newRow("the next request") << false;
+        QTest::newRow("a request started meanwhile") << true;
+    }
+    void stalledHandshakeHoldsNothingUp()
+    {
+        QFETCH(bool, meanwhile);
+        auto server = TestServer::https();
+        server->serve(QStringLiteral("/x"), Answer::json("[1]"));
+        server->stallConnections(1);
+        auto session = server->makeTransport();
+
+        auto stalled = session->data(makeRequest(server->url(QStringLiteral("/x")), QStringLiteral("GET"), {}, 0.5));
+        if (meanwhile) {
+            QTRY_COMPARE(server->connectionCount(), 1);
+            const auto other = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+            QVERIFY2(other.succeeded(), qPrintable(other.errorText()));
+        }
+        const auto given_up = runTask(std::move(stalled), 20s);
+        QCOMPARE(given_up.errorText(),
+                 QStringLiteral("The server sent nothing for 0.5 seconds (127.0.0.1:%1)").arg(server->port()));
+
+        const auto next = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        QVERIFY2(next.succeeded(), qPrintable(next.errorText()));
+        QCOMPARE(next.value().data, QByteArray("[1]"));
+    }
+
+    // As on the way out of the application: a transfer in flight is
+    // dropped without a trace, and later ones fail.
+    void closeDropsEverything()
+    {
+        auto server = TestServer::https();
+        server->enqueue(Answer::json("{}").withDelay(5s));
+        auto session = server->makeTransport();
+        auto inFlight = session->data(makeRequest(server->url(QStringLiteral("/x")), QStringLiteral("GET"), {}, 0.2));
+        QVERIFY(server->waitForRequests(1));
+
+        session->close();
+        QTest::qWait(400); // its idle timeout passes with its reply gone
+        QVERIFY(!inFlight.isReady());
+        const auto later = fetch(*session, makeRequest(server->url(QStringLiteral("/x"))));
+        QCOMPARE(later.errorText(), QStringLiteral("The network transport is no longer available"));
     }
 
     void connectionRefused()

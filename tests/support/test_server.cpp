@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <zlib.h>
+
 #include <algorithm>
 
 namespace tarimo::test_support {
@@ -74,6 +76,25 @@ QByteArray patternBytes(qint64 offset, qint64 size)
     for (qint64 i = 0; i < size; ++i)
         bytes[i] = char('a' + (offset + i) % 26);
     return bytes;
+}
+
+QByteArray gzip(QByteArrayView bytes)
+{
+    z_stream stream{};
+    // 15 window bits, plus 16 for the gzip wrapper.
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2 failed");
+    QByteArray out(qsizetype(deflateBound(&stream, uLong(bytes.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.data()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    const int result = deflate(&stream, Z_FINISH);
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END)
+        throw std::runtime_error("deflate failed");
+    out.truncate(qsizetype(stream.total_out));
+    return out;
 }
 
 Answer Answer::make(int code, QByteArray body)
@@ -532,6 +553,13 @@ void TestServer::record(const RecordedRequest &request)
 void TestServer::incomingConnection(qintptr socketDescriptor)
 {
     ++m_connectionCount;
+    if (m_stalledConnections > 0) {
+        --m_stalledConnections;
+        auto *stalled = new QTcpSocket(this);
+        if (!stalled->setSocketDescriptor(socketDescriptor))
+            delete stalled;
+        return;
+    }
     QTcpSocket *socket = nullptr;
     if (m_https) {
         auto *ssl = new QSslSocket;

@@ -101,6 +101,9 @@ struct Answer
 // The bytes of a generated body from offset on: a repeating a-z pattern.
 QByteArray patternBytes(qint64 offset, qint64 size);
 
+// The bytes in gzip form, for an answer with "Content-Encoding: gzip".
+QByteArray gzip(QByteArrayView bytes);
+
 class ServerConnection;
 
 // An HTTP/1.1 server on 127.0.0.1 (an ephemeral port) that answers from a
@@ -148,6 +151,10 @@ public:
     // Bytes of answers written (headers and bodies).
     qint64 bytesSent() const { return m_bytesSent; }
 
+    // The next `count` connections are accepted and then left alone: no TLS
+    // handshake, nothing read or written, for as long as the server lives.
+    void stallConnections(int count) { m_stalledConnections = count; }
+
     // Runs the event loop until this many requests arrived or time ran out.
     bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
@@ -175,6 +182,7 @@ private:
     QMap<QString, Answer> m_routes;
     QList<RecordedRequest> m_requests;
     int m_connectionCount = 0;
+    int m_stalledConnections = 0;
     qint64 m_bytesReceived = 0;
     qint64 m_bytesSent = 0;
 };
