@@ -10,6 +10,7 @@
 #include "view_helpers/shadow.h"
 
 #include <QAction>
+#include <QCoro/QCoroTask>
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>

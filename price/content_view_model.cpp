@@ -4,6 +4,7 @@
 #include "price/domain_error.h"
 #include "price/hourly_prices.h"
 
+#include <QCoro/QCoroTask>
 #include <QLocale>
 #include <QPointer>
 
