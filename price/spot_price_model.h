@@ -21,10 +21,6 @@ struct SpotPriceModel
     std::optional<QDateTime> timeStart;
     std::optional<QDateTime> timeEnd;
 
-    enum class CodingKeys { spotPriceSEK, spotPriceEUR, timeStart, timeEnd, exr };
-    static QString stringValue(CodingKeys key);
-    static std::optional<CodingKeys> codingKey(QStringView text);
-
     // For log lines: every field, absent ones as "nil", times in local time.
     QString description() const;
 };
