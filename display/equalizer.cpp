@@ -166,8 +166,8 @@ int Equalizer::litCellCount(int hour) const
 
 int Equalizer::currentHour() const
 {
-    const QDateTime now = m_viewModel ? m_viewModel->now() : QDateTime::currentDateTime();
-    return now.toLocalTime().time().hour();
+    // The view model's clock, the one its hours and digits follow.
+    return m_viewModel ? m_viewModel->now().toLocalTime().time().hour() : -1;
 }
 
 QSize Equalizer::sizeHint() const

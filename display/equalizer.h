@@ -48,7 +48,8 @@ public:
     // Whether cell `cell` (firstCell … endCell − 1, top to bottom) of `hour`
     // is lit by the loaded prices.
     bool isLit(int hour, int cell) const;
-    // The hour whose label is highlighted: the clock's, read at each redraw.
+    // The hour whose label is highlighted: the view model's clock's, read at
+    // each redraw; none (-1) without a view model.
     int currentHour() const;
     // The hour the keyboard is on, while the chart has the focus.
     int focusedHour() const { return m_focusHour; }
