@@ -1,6 +1,6 @@
 #include "price/content_view_model.h"
 
-#include "price/console.h"
+#include "console/console.h"
 #include "price/domain_error.h"
 #include "price/hourly_prices.h"
 
@@ -131,7 +131,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
     }
     m_lastError = failure;
     setState(State::error);
-    printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
+    console::printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
     ++m_failuresInARow;
     m_ticksUntilRetry = ticksBeforeRetry(m_failuresInARow);
 }
@@ -142,7 +142,7 @@ void ContentViewModel::updateCurrentPrice()
     if (!record)
         throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
 
-    printLine(QStringLiteral("🍀 Data %1").arg(record->description()));
+    console::printLine(QStringLiteral("🍀 Data %1").arg(record->description()));
     const auto ore = record->spotPriceSEK ? wholeOre(*record->spotPriceSEK) : std::nullopt;
     setSpotPrice(ore ? makeDigitModel(*ore) : DigitModel());
 }
@@ -192,7 +192,7 @@ void ContentViewModel::tick()
     // A new calendar day: load its prices. The old hour's digits would be
     // wrong under the new date line, so they go dark until the load is done.
     if (m_selectedDate.toLocalTime().date() < now.toLocalTime().date()) {
-        printLine(u"🏗️ Updating spot prices");
+        console::printLine(u"🏗️ Updating spot prices");
         m_selectedDate = now;
         setSpotPrice(DigitModel());
         startLoad();
@@ -202,12 +202,12 @@ void ContentViewModel::tick()
     const LocalHour selected = localHour(m_selectedDate);
     const int h = present.hour;
     const int s = selected.hour;
-    printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
+    console::printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
 
     // A new hour of the same day: show it from the records already held.
     // The autumn day's second 02 hour is new too, though its number is not.
     if (s < h || (s == h && present.start > selected.start)) {
-        printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
+        console::printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
         QTimer::singleShot(0, this, [this] {
             try {
