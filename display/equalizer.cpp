@@ -20,6 +20,7 @@
 namespace tarimo::display {
 
 using view_helpers::colorFromHex;
+using view_helpers::withAlpha;
 using view_helpers::Shadow;
 
 namespace {
@@ -27,12 +28,6 @@ namespace {
 qreal overhangFor()
 {
     return view_helpers::shadowExtent(Equalizer::glowRadius);
-}
-
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
 }
 
 class ChartAccessible : public PaintedPartsAccessible
@@ -213,7 +208,7 @@ QImage Equalizer::render(const CacheKey &key) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(overhang, overhang);
 
-    const QColor litColor = withOpacity(colorFromHex(u"ff0000"), 0.9);
+    const QColor litColor = withAlpha(colorFromHex(u"ff0000"), 0.9);
     const Shadow litGlow = Shadow::glow(colorFromHex(u"ff0000"), 1.0, glowRadius);
     const QColor unlitColor = colorFromHex(u"000000");
     const QColor labelColor = colorFromHex(u"aaaaaa");
