@@ -138,13 +138,20 @@ QCoro::Task<> ContentViewModel::loadPrices()
 
 void ContentViewModel::updateCurrentPrice()
 {
+    if (!showPriceOfSelectedHour())
+        throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
+}
+
+bool ContentViewModel::showPriceOfSelectedHour()
+{
     const auto record = priceRecord(localHour(m_selectedDate).hour);
     if (!record)
-        throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
+        return false;
 
     console::printLine(QStringLiteral("🍀 Data %1").arg(record->description()));
     const auto ore = record->spotPriceSEK ? wholeOre(*record->spotPriceSEK) : std::nullopt;
     setSpotPrice(ore ? makeDigitModel(*ore) : DigitModel());
+    return true;
 }
 
 std::optional<SpotPriceModel> ContentViewModel::priceRecord(int hour) const
@@ -210,12 +217,9 @@ void ContentViewModel::tick()
         console::printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
         QTimer::singleShot(0, this, [this] {
-            try {
-                updateCurrentPrice();
-            } catch (...) {
-                // No record of the new hour: no stale price under its date line.
+            // No record of the new hour: no stale price under its date line.
+            if (!showPriceOfSelectedHour())
                 setSpotPrice(DigitModel());
-            }
         });
     }
 

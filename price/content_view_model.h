@@ -97,6 +97,9 @@ private:
     void setState(State state);
     void setResponse(std::optional<std::vector<SpotPriceModel>> response);
     void startLoad();
+    // Shows the record of the selected hour; false, and nothing changed,
+    // when there is none.
+    bool showPriceOfSelectedHour();
 
     std::shared_ptr<RequestProvider> m_request;
     Clock m_clock;
