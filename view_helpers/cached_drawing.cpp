@@ -29,6 +29,7 @@ CachedDrawingBase::CachedDrawingBase(QWidget *widget, qreal overhang, Paint pain
 void CachedDrawingBase::setOverhang(qreal overhang)
 {
     m_overhang = overhang;
+    m_image = QImage();
     m_effect->setOverhang(margins(overhang));
 }
 

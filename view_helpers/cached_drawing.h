@@ -22,7 +22,7 @@ public:
 
     // How far (points) the drawing reaches past each edge of the widget.
     qreal overhang() const { return m_overhang; }
-    // Make the key change with it: the image is drawn for one overhang.
+    // The next paint draws the image anew.
     void setOverhang(qreal overhang);
 
 protected:
