@@ -1,11 +1,10 @@
 #include "api_client/client_logger.h"
 
-#include <QByteArray>
+#include "console/console.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <iostream>
 
 namespace tarimo::api_client {
 
@@ -50,11 +49,7 @@ void ClientLogger::write(const LogItems &items, LogLevel level) const
     QString line = QStringLiteral("Client: ") + symbol(level) + u' ';
     for (const LogItem &item : items)
         line += item.text();
-    line += u'\n';
-    // One write per line keeps lines of concurrent tasks whole.
-    const QByteArray utf8 = line.toUtf8();
-    std::cout.write(utf8.constData(), utf8.size());
-    std::cout.flush();
+    console::printLine(line);
 }
 
 void ClientLogger::debug(const LogItems &items, std::source_location) const

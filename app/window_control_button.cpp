@@ -9,16 +9,7 @@
 namespace tarimo::app {
 
 using view_helpers::colorFromHex;
-
-namespace {
-
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
-} // namespace
+using view_helpers::withAlpha;
 
 WindowControlButton::WindowControlButton(Kind kind, const QString &name, QWidget *parent)
     : QAbstractButton(parent)
@@ -52,11 +43,11 @@ void WindowControlButton::paintEvent(QPaintEvent *)
 
     // Dark glass at rest; under the pointer the close control lights up red
     // like the digits, minimise like the texts.
-    QColor fill = withOpacity(Qt::black, 0.55);
+    QColor fill = withAlpha(Qt::black, 0.55);
     if (hot)
-        fill = m_kind == Kind::close ? withOpacity(colorFromHex(u"ff0000"), isDown() ? 0.7 : 0.9)
-                                     : withOpacity(light, isDown() ? 0.3 : 0.45);
-    painter.setPen(QPen(withOpacity(light, hot ? 0.0 : 0.55), 1));
+        fill = m_kind == Kind::close ? withAlpha(colorFromHex(u"ff0000"), isDown() ? 0.7 : 0.9)
+                                     : withAlpha(light, isDown() ? 0.3 : 0.45);
+    painter.setPen(QPen(withAlpha(light, hot ? 0.0 : 0.55), 1));
     painter.setBrush(fill);
     painter.drawEllipse(disc);
 

@@ -6,13 +6,14 @@ function(tarimo_set_warnings target)
         QT_NO_FOREACH)
 endfunction()
 
-# tarimo_add_library(<folder> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
-# Makes the static library tarimo_<folder> with the alias tarimo::<folder>.
-function(tarimo_add_library folder)
+# tarimo_add_library(<name> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# Makes the static library tarimo_<name> with the alias tarimo::<name>. A
+# folder's library takes the folder's name.
+function(tarimo_add_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
-    set(target tarimo_${folder})
+    set(target tarimo_${name})
     add_library(${target} STATIC ${ARG_SOURCES})
-    add_library(tarimo::${folder} ALIAS ${target})
+    add_library(tarimo::${name} ALIAS ${target})
     target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
     target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
     tarimo_set_warnings(${target})

@@ -1,7 +1,5 @@
 #include "digit/digit.h"
 
-#include "view_helpers/overhang_effect.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -42,11 +40,9 @@ Digit::Digit(qreal thickness, qreal distance, std::optional<int> value, const QC
     , m_highligtedColor(highligtedColor)
     , m_applyHighlightedShaddow(applyHighlightedShaddow)
     , m_mapping(standardMapping())
+    , m_drawing(this, overhang(), [this](QPainter &painter) { paint(painter); })
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_effect = new view_helpers::OverhangEffect(QMarginsF(), [this](QPainter &painter) { paint(painter); });
-    m_effect->setOverhang(QMarginsF(overhang(), overhang(), overhang(), overhang()));
-    setGraphicsEffect(m_effect);
 }
 
 void Digit::setThickness(qreal thickness)
@@ -96,7 +92,7 @@ void Digit::setApplyHighlightedShaddow(bool applyHighlightedShaddow)
         // Repaint the old glow area before it shrinks.
         update();
         m_applyHighlightedShaddow = applyHighlightedShaddow;
-        m_effect->setOverhang(QMarginsF(overhang(), overhang(), overhang(), overhang()));
+        m_drawing.setOverhang(overhang());
         update();
     }
 }
@@ -153,41 +149,23 @@ qreal Digit::overhang() const
 
 void Digit::paint(QPainter &painter)
 {
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
     unsigned lit = 0;
     for (int segment = 1; segment <= segmentCount; ++segment) {
         if (isLit(segment))
             lit |= 1u << segment;
     }
     const CacheKey key{lit,
-                       size(),
-                       ratio,
                        m_color.rgba64(),
                        m_highligtedColor.rgba64(),
                        m_thickness,
                        m_distance,
                        m_applyHighlightedShaddow};
-    if (key != m_cacheKey) {
-        m_cache = renderImage(size(), ratio);
-        m_cacheKey = key;
-    }
-    const qreal margin = overhang();
-    painter.drawImage(QPointF(-margin, -margin), m_cache);
+    m_drawing.draw(painter, key, [this](QPainter &imagePainter, const CacheKey &) { drawSegments(imagePainter); });
 }
 
-QImage Digit::renderImage(QSize size, qreal ratio) const
+void Digit::drawSegments(QPainter &painter) const
 {
-    const qreal margin = overhang();
-    const QSizeF area = QSizeF(size) + QSizeF(2 * margin, 2 * margin);
-    QImage image(std::max(1, int(std::ceil(area.width() * ratio))),
-                 std::max(1, int(std::ceil(area.height() * ratio))), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(margin, margin);
-    const auto frames = segmentFrames(size, m_thickness, m_distance);
+    const auto frames = segmentFrames(size(), m_thickness, m_distance);
     const std::optional<Shadow> glow = segmentGlow();
     for (int segment = 1; segment <= segmentCount; ++segment) {
         const QPainterPath outline = Arm{direction(segment)}.path(frames[std::size_t(segment - 1)]);
@@ -196,7 +174,6 @@ QImage Digit::renderImage(QSize size, qreal ratio) const
         else
             painter.fillPath(outline, m_color);
     }
-    return image;
 }
 
 void Digit::paintEvent(QPaintEvent *)

@@ -1,19 +1,15 @@
 #pragma once
 
 #include "digit/arm.h"
+#include "view_helpers/cached_drawing.h"
 #include "view_helpers/shadow.h"
 
 #include <QColor>
-#include <QImage>
 #include <QWidget>
 
 #include <array>
 #include <optional>
 #include <vector>
-
-namespace tarimo::view_helpers {
-class OverhangEffect;
-}
 
 namespace tarimo::digit {
 
@@ -82,11 +78,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // What the image shows besides the size and pixel ratio.
     struct CacheKey
     {
         unsigned litSegments = 0;
-        QSize size;
-        qreal ratio = 0;
         QRgba64 color;
         QRgba64 highligtedColor;
         qreal thickness = 0;
@@ -97,7 +92,7 @@ private:
     };
 
     qreal overhang() const;
-    QImage renderImage(QSize size, qreal ratio) const;
+    void drawSegments(QPainter &painter) const;
 
     qreal m_thickness;
     qreal m_distance;
@@ -107,9 +102,7 @@ private:
     bool m_applyHighlightedShaddow;
     Mapping m_mapping;
 
-    view_helpers::OverhangEffect *m_effect = nullptr;
-    std::optional<CacheKey> m_cacheKey;
-    QImage m_cache;
+    view_helpers::CachedDrawing<CacheKey> m_drawing;
 };
 
 } // namespace tarimo::digit

@@ -10,6 +10,7 @@
 #include "view_helpers/shadow.h"
 
 #include <QAction>
+#include <QCoro/QCoroTask>
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>
@@ -23,17 +24,12 @@ namespace tarimo::display {
 
 using price::Zone;
 using view_helpers::colorFromHex;
+using view_helpers::withAlpha;
 using view_helpers::Shadow;
 
 const QColor ContentView::backdropColor(0x3a, 0x3d, 0x42);
 
 namespace {
-
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
 
 Shadow textGlow()
 {
@@ -115,7 +111,7 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     const qreal thickness = panelSize.width() * 0.02;
     for (auto &digit : m_digits) {
         digit = new digit::Digit(thickness, m_distance, price::DigitModel::blankDigit,
-                                 withOpacity(Qt::black, 0.052), withOpacity(colorFromHex(u"ff0000"), 0.95), true,
+                                 withAlpha(Qt::black, 0.052), withAlpha(colorFromHex(u"ff0000"), 0.95), true,
                                  this);
     }
     // In focus order: the zones, then the chart.

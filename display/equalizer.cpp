@@ -4,7 +4,6 @@
 #include "price/content_view_model.h"
 #include "price/digit_model.h"
 #include "view_helpers/color.h"
-#include "view_helpers/overhang_effect.h"
 #include "view_helpers/shadow.h"
 
 #include <QFontMetricsF>
@@ -20,20 +19,10 @@
 namespace tarimo::display {
 
 using view_helpers::colorFromHex;
+using view_helpers::withAlpha;
 using view_helpers::Shadow;
 
 namespace {
-
-qreal overhangFor()
-{
-    return view_helpers::shadowExtent(Equalizer::glowRadius);
-}
-
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
 
 class ChartAccessible : public PaintedPartsAccessible
 {
@@ -77,16 +66,13 @@ Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endC
     , m_viewModel(viewModel)
     , m_firstCell(firstCell)
     , m_endCell(endCell)
+    // The glow of the outer columns reaches past the chart's edges.
+    , m_drawing(this, view_helpers::shadowExtent(glowRadius), [this](QPainter &painter) { paint(painter); })
 {
     static const bool accessible = (QAccessible::installFactory(chartAccessibleFactory), true);
     Q_UNUSED(accessible);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
-    // The glow of the outer columns reaches past the chart's edges.
-    const qreal overhang = overhangFor();
-    m_effect = new view_helpers::OverhangEffect(QMarginsF(overhang, overhang, overhang, overhang),
-                                                [this](QPainter &painter) { paint(painter); }, this);
-    setGraphicsEffect(m_effect);
     // Moves reach the chart so that a visible tip can follow the pointer.
     setMouseTracking(true);
 }
@@ -166,8 +152,8 @@ int Equalizer::litCellCount(int hour) const
 
 int Equalizer::currentHour() const
 {
-    const QDateTime now = m_viewModel ? m_viewModel->now() : QDateTime::currentDateTime();
-    return now.toLocalTime().time().hour();
+    // The view model's clock, the one its hours and digits follow.
+    return m_viewModel ? m_viewModel->now().toLocalTime().time().hour() : -1;
 }
 
 QSize Equalizer::sizeHint() const
@@ -188,32 +174,16 @@ void Equalizer::paint(QPainter &painter)
     for (int hour = 0; hour < hourCount; ++hour)
         key.litCells.push_back(litCellCount(hour));
     key.currentHour = currentHour();
-    key.size = size();
-    key.ratio = painter.device() ? painter.device()->devicePixelRatioF() : devicePixelRatioF();
     // The chart changes once an hour at most: draw it once, then reuse it.
-    if (!m_cacheKey || !(*m_cacheKey == key)) {
-        m_cache = render(key);
-        m_cacheKey = std::move(key);
-    }
-    const qreal overhang = overhangFor();
-    painter.drawImage(QPointF(-overhang, -overhang), m_cache);
+    m_drawing.draw(painter, std::move(key),
+                   [this](QPainter &imagePainter, const CacheKey &shown) { drawChart(imagePainter, shown); });
     if (isFocusShown() && m_focusHour >= 0)
         KeyboardFocus::drawOutline(painter, columnRect(m_focusHour).adjusted(-1, -1, 1, 1));
 }
 
-QImage Equalizer::render(const CacheKey &key) const
+void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
 {
-    const qreal overhang = overhangFor();
-    const QSizeF logical = QSizeF(key.size).grownBy(QMarginsF(overhang, overhang, overhang, overhang));
-    QImage image((logical * key.ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(key.ratio);
-    image.fill(Qt::transparent);
-
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(overhang, overhang);
-
-    const QColor litColor = withOpacity(colorFromHex(u"ff0000"), 0.9);
+    const QColor litColor = withAlpha(colorFromHex(u"ff0000"), 0.9);
     const Shadow litGlow = Shadow::glow(colorFromHex(u"ff0000"), 1.0, glowRadius);
     const QColor unlitColor = colorFromHex(u"000000");
     const QColor labelColor = colorFromHex(u"aaaaaa");
@@ -239,7 +209,6 @@ QImage Equalizer::render(const CacheKey &key) const
                                          current ? currentColor : labelColor,
                                          current ? std::optional(currentGlow) : std::nullopt);
     }
-    return image;
 }
 
 void Equalizer::showPriceTip(int hour, QPoint globalPosition)

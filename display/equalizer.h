@@ -1,8 +1,8 @@
 #pragma once
 
 #include "display/keyboard_focus.h"
+#include "view_helpers/cached_drawing.h"
 
-#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -11,9 +11,6 @@
 
 namespace tarimo::price {
 class ContentViewModel;
-}
-namespace tarimo::view_helpers {
-class OverhangEffect;
 }
 
 namespace tarimo::display {
@@ -48,7 +45,8 @@ public:
     // Whether cell `cell` (firstCell … endCell − 1, top to bottom) of `hour`
     // is lit by the loaded prices.
     bool isLit(int hour, int cell) const;
-    // The hour whose label is highlighted: the clock's, read at each redraw.
+    // The hour whose label is highlighted: the view model's clock's, read at
+    // each redraw; none (-1) without a view model.
     int currentHour() const;
     // The hour the keyboard is on, while the chart has the focus.
     int focusedHour() const { return m_focusHour; }
@@ -72,12 +70,11 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    // What the image shows besides the size and pixel ratio.
     struct CacheKey
     {
         std::vector<int> litCells; // per hour
         int currentHour = -1;
-        QSize size;
-        qreal ratio = 0;
         friend bool operator==(const CacheKey &, const CacheKey &) = default;
     };
 
@@ -87,7 +84,7 @@ private:
     bool isLit(int cell, const std::optional<double> &level) const;
     qreal labelHeight() const;
     int litCellCount(int hour) const;
-    QImage render(const CacheKey &key) const;
+    void drawChart(QPainter &painter, const CacheKey &key) const;
     // Shows the hour's price as a tooltip at `globalPosition`, or hides the
     // tooltip when the hour has none.
     void showPriceTip(int hour, QPoint globalPosition);
@@ -96,9 +93,7 @@ private:
     QPointer<price::ContentViewModel> m_viewModel;
     int m_firstCell;
     int m_endCell;
-    view_helpers::OverhangEffect *m_effect = nullptr;
-    std::optional<CacheKey> m_cacheKey;
-    QImage m_cache;
+    view_helpers::CachedDrawing<CacheKey> m_drawing;
     // The hour whose price the tooltip shows, or -1.
     int m_tipHour = -1;
     int m_focusHour = -1;

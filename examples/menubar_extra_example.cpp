@@ -4,7 +4,7 @@
 // closes it too, and the flag follows both ways. The lines on standard
 // output say what the user does and what follows.
 
-#include "menubar_access/console_line.h"
+#include "console/console.h"
 #include "menubar_access/menu_bar_extra_access.h"
 #include "menubar_access/menu_bar_extra_window.h"
 #include "menubar_access/on_menu_bar_extra_window.h"
@@ -23,6 +23,7 @@
 #include <QWindow>
 
 using namespace tarimo::menubar_access;
+using tarimo::console::printLine;
 
 namespace {
 

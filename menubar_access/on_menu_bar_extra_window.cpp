@@ -1,6 +1,6 @@
 #include "menubar_access/on_menu_bar_extra_window.h"
 
-#include "menubar_access/console_line.h"
+#include "console/console.h"
 #include "menubar_access/status_item_lookup.h"
 
 #include <QEvent>
@@ -31,7 +31,7 @@ public:
                 if (m_completion)
                     m_completion(window);
             } else {
-                printLine(QStringLiteral(
+                console::printLine(QStringLiteral(
                     "Cannot call introspection block for status item because its window could not be found."));
             }
         }

@@ -1,6 +1,6 @@
 #include "menubar_access/status_item_lookup.h"
 
-#include "menubar_access/console_line.h"
+#include "console/console.h"
 #include "menubar_access/reflection.h"
 
 #include <QHash>
@@ -76,7 +76,7 @@ std::optional<QString> StatusItemLookup::menuBarExtraId(QObject *statusItem) con
     QObject *button = statusItem ? m_platform.button(statusItem) : nullptr;
     QObject *target = button ? m_platform.target(button) : nullptr;
     if (!target) {
-        printLine(QStringLiteral("Could not find status item's target."));
+        console::printLine(QStringLiteral("Could not find status item's target."));
         return std::nullopt;
     }
     return menuBarExtraIdOf(target);
@@ -95,11 +95,11 @@ std::optional<QString> StatusItemLookup::menuBarExtraIdOf(QObject *object)
         // qHash is seeded per process, so this identifier holds for one run;
         // within it, it must not change while the label lives.
         const QString hashed = QString::number(qHash(lastingDescription(*label)));
-        printLine(QStringLiteral("hash: ") + hashed);
+        console::printLine(QStringLiteral("hash: ") + hashed);
         return hashed;
     }
 
-    printLine(QStringLiteral("Could not determine MenuBarExtra ID"));
+    console::printLine(QStringLiteral("Could not determine MenuBarExtra ID"));
     return std::nullopt;
 }
 
@@ -137,7 +137,7 @@ QObject *StatusItemLookup::menuBarExtraWindowFor(const std::optional<StatusItemK
             return window;
     }
     // The message has no closing quotation mark; keep it byte for byte.
-    printLine(QStringLiteral("Window could not be found for status item with ID \"") + id + QLatin1Char('.'));
+    console::printLine(QStringLiteral("Window could not be found for status item with ID \"") + id + QLatin1Char('.'));
     return nullptr;
 }
 
@@ -146,13 +146,13 @@ StatusItemLookup::makeButtonStateObserver(int index, std::function<void(const St
 {
     QObject *item = statusItemFor(StatusItemKey::byIndex(index));
     if (!item) {
-        printLine(QStringLiteral(
+        console::printLine(QStringLiteral(
             "Can't register menu bar extra state observer: Can't find status item. It may not yet exist."));
         return nullptr;
     }
     QObject *button = m_platform.button(item);
     if (!button) {
-        printLine(QStringLiteral("Can't register menu bar extra state observer: Can't generate observer."));
+        console::printLine(QStringLiteral("Can't register menu bar extra state observer: Can't generate observer."));
         return nullptr;
     }
     std::unique_ptr<ButtonStateObserver> observer(new ButtonStateObserver(button));

@@ -1,7 +1,7 @@
 #include "price/caching_request.h"
 
 #include "api_client/url_session.h"
-#include "price/console.h"
+#include "console/console.h"
 #include "price/request.h"
 
 namespace tarimo::price {
@@ -94,7 +94,7 @@ QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QD
             std::rethrow_exception(failure);
         co_return std::nullopt;
     }
-    printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
+    console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
                   .arg(caseName(zone), day.toString(Qt::ISODate),
                        failure ? describe(failure) : QStringLiteral("empty answer")));
     co_return saved;

@@ -3,6 +3,7 @@
 #include "price/price_cache.h"
 #include "price/request_provider.h"
 
+#include <QCoro/QCoroTask>
 #include <QDateTime>
 #include <QUrl>
 

@@ -1,9 +1,10 @@
 #include "price/content_view_model.h"
 
-#include "price/console.h"
+#include "console/console.h"
 #include "price/domain_error.h"
 #include "price/hourly_prices.h"
 
+#include <QCoro/QCoroTask>
 #include <QLocale>
 #include <QPointer>
 
@@ -130,20 +131,27 @@ QCoro::Task<> ContentViewModel::loadPrices()
     }
     m_lastError = failure;
     setState(State::error);
-    printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
+    console::printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
     ++m_failuresInARow;
     m_ticksUntilRetry = ticksBeforeRetry(m_failuresInARow);
 }
 
 void ContentViewModel::updateCurrentPrice()
 {
+    if (!showPriceOfSelectedHour())
+        throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
+}
+
+bool ContentViewModel::showPriceOfSelectedHour()
+{
     const auto record = priceRecord(localHour(m_selectedDate).hour);
     if (!record)
-        throw DomainError(QStringLiteral("current hour was not provided in the reponse"), 404);
+        return false;
 
-    printLine(QStringLiteral("🍀 Data %1").arg(record->description()));
+    console::printLine(QStringLiteral("🍀 Data %1").arg(record->description()));
     const auto ore = record->spotPriceSEK ? wholeOre(*record->spotPriceSEK) : std::nullopt;
     setSpotPrice(ore ? makeDigitModel(*ore) : DigitModel());
+    return true;
 }
 
 std::optional<SpotPriceModel> ContentViewModel::priceRecord(int hour) const
@@ -191,7 +199,7 @@ void ContentViewModel::tick()
     // A new calendar day: load its prices. The old hour's digits would be
     // wrong under the new date line, so they go dark until the load is done.
     if (m_selectedDate.toLocalTime().date() < now.toLocalTime().date()) {
-        printLine(u"🏗️ Updating spot prices");
+        console::printLine(u"🏗️ Updating spot prices");
         m_selectedDate = now;
         setSpotPrice(DigitModel());
         startLoad();
@@ -201,20 +209,17 @@ void ContentViewModel::tick()
     const LocalHour selected = localHour(m_selectedDate);
     const int h = present.hour;
     const int s = selected.hour;
-    printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
+    console::printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
 
     // A new hour of the same day: show it from the records already held.
     // The autumn day's second 02 hour is new too, though its number is not.
     if (s < h || (s == h && present.start > selected.start)) {
-        printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
+        console::printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
         QTimer::singleShot(0, this, [this] {
-            try {
-                updateCurrentPrice();
-            } catch (...) {
-                // No record of the new hour: no stale price under its date line.
+            // No record of the new hour: no stale price under its date line.
+            if (!showPriceOfSelectedHour())
                 setSpotPrice(DigitModel());
-            }
         });
     }
 

@@ -6,7 +6,7 @@
 #include "price/view_model_action.h"
 #include "price/zone.h"
 
-#include <QCoro/QCoroTask>
+#include <QCoro/QCoroFwd>
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
@@ -68,7 +68,7 @@ public:
     // Never throws: every failure ends in the error state and one log line.
     // The load started last decides: one that ends after a newer one has
     // been started changes nothing and logs nothing.
-    QCoro::Task<> loadPrices();
+    QCoro::Task<void> loadPrices();
     // Shows the record of the selected hour; throws DomainError when there is none.
     void updateCurrentPrice();
 
@@ -97,6 +97,9 @@ private:
     void setState(State state);
     void setResponse(std::optional<std::vector<SpotPriceModel>> response);
     void startLoad();
+    // Shows the record of the selected hour; false, and nothing changed,
+    // when there is none.
+    bool showPriceOfSelectedHour();
 
     std::shared_ptr<RequestProvider> m_request;
     Clock m_clock;

@@ -1,7 +1,7 @@
 #include "price/price_cache.h"
 
 #include "api_client/url_session.h"
-#include "price/console.h"
+#include "console/console.h"
 #include "price/request.h"
 
 #include <QDir>
@@ -40,7 +40,7 @@ qint64 maximumFileSize()
 void discard(const QString &path, const QString &reason)
 {
     QFile::remove(path);
-    printLine(QStringLiteral("💾 Saved prices discarded: %1 %2").arg(QFileInfo(path).fileName(), reason));
+    console::printLine(QStringLiteral("💾 Saved prices discarded: %1 %2").arg(QFileInfo(path).fileName(), reason));
 }
 
 } // namespace
@@ -80,7 +80,7 @@ void PriceCache::save(QDate day, Zone zone, const QByteArray &body)
     const QString path = filePath(day, zone);
     const QString problem = write(path, body);
     if (!problem.isEmpty()) {
-        printLine(QStringLiteral("💾 Cannot save prices: %1 %2").arg(QFileInfo(path).fileName(), problem));
+        console::printLine(QStringLiteral("💾 Cannot save prices: %1 %2").arg(QFileInfo(path).fileName(), problem));
         return;
     }
     prune(today);

@@ -3,7 +3,7 @@
 #include "api_client/request.h"
 #include "api_client/response.h"
 #include "api_client/url_session.h"
-#include "price/console.h"
+#include "console/console.h"
 
 namespace tarimo::price {
 
@@ -60,7 +60,7 @@ api_client::Client::Configuration Request::configuration(QUrl baseURL,
 QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::fetch(QDateTime date, Zone zone)
 {
     const QString dayPath = path(date, zone);
-    printLine(QStringLiteral("🍀 %1").arg(caseName(zone)));
+    console::printLine(QStringLiteral("🍀 %1").arg(caseName(zone)));
     const api_client::Client client(configuration());
     const auto request = co_await client.makeGetRequest(dayPath, std::nullopt);
     auto response = co_await request.dispatch<std::vector<SpotPriceModel>>();

@@ -2,6 +2,7 @@
 
 #include "api_client/client.h"
 #include "price/request_provider.h"
+#include "price/spot_price_coding.h"
 
 #include <QUrl>
 

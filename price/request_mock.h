@@ -2,6 +2,8 @@
 
 #include "price/request_provider.h"
 
+#include <QCoro/QCoroTask>
+
 #include <chrono>
 #include <stdexcept>
 #include <stop_token>

@@ -3,7 +3,7 @@
 #include "price/spot_price_model.h"
 #include "price/zone.h"
 
-#include <QCoro/QCoroTask>
+#include <QCoro/QCoroFwd>
 #include <QDateTime>
 
 #include <optional>

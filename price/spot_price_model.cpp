@@ -22,33 +22,6 @@ QString text(const std::optional<QDateTime> &value)
 
 } // namespace
 
-QString SpotPriceModel::stringValue(CodingKeys key)
-{
-    switch (key) {
-    case CodingKeys::spotPriceSEK:
-        return QStringLiteral("SEK_per_kWh");
-    case CodingKeys::spotPriceEUR:
-        return QStringLiteral("EUR_per_kWh");
-    case CodingKeys::timeStart:
-        return QStringLiteral("time_start");
-    case CodingKeys::timeEnd:
-        return QStringLiteral("time_end");
-    case CodingKeys::exr:
-        return QStringLiteral("EXR");
-    }
-    Q_UNREACHABLE();
-}
-
-std::optional<SpotPriceModel::CodingKeys> SpotPriceModel::codingKey(QStringView text)
-{
-    for (auto key : {CodingKeys::spotPriceSEK, CodingKeys::spotPriceEUR, CodingKeys::timeStart,
-                     CodingKeys::timeEnd, CodingKeys::exr}) {
-        if (text == stringValue(key))
-            return key;
-    }
-    return std::nullopt;
-}
-
 QString SpotPriceModel::description() const
 {
     return QStringLiteral("SpotPriceModel(id: %1, spotPriceSEK: %2, spotPriceEUR: %3, exr: %4, timeStart: %5, timeEnd: %6)")

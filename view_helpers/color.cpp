@@ -1,5 +1,6 @@
 #include "view_helpers/color.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -72,6 +73,18 @@ QString hexText(const QColor &color)
         blue = int(rgb.blue() * 255u / 65535u);
     }
     return QString::asprintf("%02x%02x%02x", unsigned(red), unsigned(green), unsigned(blue)).toUpper();
+}
+
+QColor withAlpha(QColor color, qreal alpha)
+{
+    color.setAlphaF(float(alpha));
+    return color;
+}
+
+QColor withAlphaMultiplied(QColor color, qreal factor)
+{
+    color.setAlphaF(float(std::clamp(color.alphaF() * factor, 0.0, 1.0)));
+    return color;
 }
 
 } // namespace tarimo::view_helpers

@@ -19,4 +19,10 @@ QColor colorFromHex(QStringView text);
 // left out. An invalid colour has no components and gives "000000".
 QString hexText(const QColor &color);
 
+// `color` with its alpha replaced by `alpha` (0 to 1).
+QColor withAlpha(QColor color, qreal alpha);
+// `color` with its alpha multiplied by `factor`, kept within 0 to 1: how
+// much of a half-transparent colour a half-strong glow shows.
+QColor withAlphaMultiplied(QColor color, qreal factor);
+
 } // namespace tarimo::view_helpers

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "api_client/json_coding.h"
-
 #include <QColor>
 #include <QString>
 
@@ -9,7 +7,8 @@
 
 namespace tarimo::view_helpers {
 
-// Named colours; the raw value (and the JSON form) is the case name.
+// Named colours; the raw value is the case name (and the JSON form, see
+// api_client/color_type_coding.h).
 enum class ColorType { white, black, green, blue, yellow, orange, red, pink, clear, gray };
 
 // "white" ... "gray".
@@ -20,11 +19,3 @@ std::optional<ColorType> colorTypeFromRawValue(QStringView text);
 QColor color(ColorType type);
 
 } // namespace tarimo::view_helpers
-
-template<>
-struct tarimo::api_client::Coding<tarimo::view_helpers::ColorType>
-{
-    // A text that is no raw value fails as dataCorrupted.
-    static tarimo::view_helpers::ColorType decode(DecodingContext &context, const Json &json);
-    static Json encode(EncodingContext &context, tarimo::view_helpers::ColorType value);
-};

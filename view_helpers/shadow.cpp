@@ -1,5 +1,7 @@
 #include "view_helpers/shadow.h"
 
+#include "view_helpers/color.h"
+
 #include <QCache>
 #include <QFont>
 #include <QFontMetricsF>
@@ -217,13 +219,6 @@ QImage emptyMask(int width, int height, uchar fill)
     return mask;
 }
 
-QColor withOpacity(const QColor &color, qreal opacity)
-{
-    QColor result = color;
-    result.setAlphaF(float(std::clamp(color.alphaF() * opacity, 0.0, 1.0)));
-    return result;
-}
-
 // Blurs a coverage mask made by `paintMask` (in points, the image corner at
 // `origin` − pad) and draws it, coloured, at that corner plus the offset.
 template<class PaintMask>
@@ -263,7 +258,7 @@ void drawCastShadow(QPainter &painter, const QByteArray &key, QPointF origin, QS
 
 Shadow Shadow::glow(const QColor &color, qreal opacity, qreal radius)
 {
-    return Shadow{withOpacity(color, opacity), radius, QPointF()};
+    return Shadow{withAlphaMultiplied(color, opacity), radius, QPointF()};
 }
 
 qreal shadowExtent(qreal radius)
@@ -312,7 +307,7 @@ void blurAlpha(QImage &image, qreal sigma)
 
 void drawPathShadow(QPainter &painter, const QPainterPath &path, const Shadow &shadow, qreal fillOpacity)
 {
-    const QColor color = withOpacity(shadow.color, fillOpacity);
+    const QColor color = withAlphaMultiplied(shadow.color, fillOpacity);
     const QRectF bounds = path.boundingRect();
     if (!shadow.color.isValid() || color.alpha() == 0 || bounds.isEmpty())
         return;
@@ -334,7 +329,7 @@ void fillPathWithShadow(QPainter &painter, const QPainterPath &path, const QColo
 void drawTextShadow(QPainter &painter, const QRectF &rect, int flags, const QString &text, const QFont &font,
                     const QColor &color, const Shadow &shadow)
 {
-    const QColor shadowColor = withOpacity(shadow.color, color.alphaF());
+    const QColor shadowColor = withAlphaMultiplied(shadow.color, color.alphaF());
     if (text.isEmpty() || !shadow.color.isValid() || shadowColor.alpha() == 0)
         return;
     QPaintDevice *device = painter.device();

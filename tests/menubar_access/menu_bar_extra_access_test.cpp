@@ -1,6 +1,6 @@
 #include "menubar_access/menu_bar_extra_access.h"
-#include "menubar_access/menu_bar_platform_mock.h"
 #include "menubar_access/status_item_operations.h"
+#include "tests/menubar_access/menu_bar_platform_mock.h"
 #include "tests/support/captured_output.h"
 
 #include <QCoreApplication>

@@ -4,9 +4,6 @@
 #include <QTest>
 
 using namespace tarimo::view_helpers;
-using tarimo::api_client::DecodingError;
-using tarimo::api_client::JsonDecoder;
-using tarimo::api_client::JsonEncoder;
 
 Q_DECLARE_METATYPE(ColorType)
 
@@ -90,33 +87,6 @@ private Q_SLOTS:
         QCOMPARE(rawValue(type), raw);
         QCOMPARE(colorTypeFromRawValue(raw), std::optional(type));
         QCOMPARE(tarimo::view_helpers::color(type), color);
-
-        const QByteArray json = '"' + raw.toUtf8() + '"';
-        QCOMPARE(JsonEncoder().encode(type), json);
-        QCOMPARE(JsonDecoder().decode<ColorType>(json), type);
-        QCOMPARE(JsonDecoder().decode<std::vector<ColorType>>("[" + json + "]"), std::vector{type});
-    }
-
-    void unknownColorTypes_data()
-    {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<int>("kind");
-        QTest::newRow("capitalised") << QByteArray("\"Red\"") << int(DecodingError::Kind::dataCorrupted);
-        QTest::newRow("grey spelling") << QByteArray("\"grey\"") << int(DecodingError::Kind::dataCorrupted);
-        QTest::newRow("padded") << QByteArray("\" red\"") << int(DecodingError::Kind::dataCorrupted);
-        QTest::newRow("number") << QByteArray("3") << int(DecodingError::Kind::typeMismatch);
-    }
-    void unknownColorTypes()
-    {
-        QFETCH(QByteArray, json);
-        QFETCH(int, kind);
-        QVERIFY(!colorTypeFromRawValue(QString::fromUtf8(json).remove(u'"')));
-        try {
-            JsonDecoder().decode<ColorType>(json);
-            QFAIL("decoded an unknown colour");
-        } catch (const DecodingError &error) {
-            QCOMPARE(int(error.kind()), kind);
-        }
     }
 };
 

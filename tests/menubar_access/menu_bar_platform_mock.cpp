@@ -1,4 +1,4 @@
-#include "menubar_access/menu_bar_platform_mock.h"
+#include "tests/menubar_access/menu_bar_platform_mock.h"
 
 #include <QCoreApplication>
 #include <QVariant>
