@@ -363,13 +363,6 @@ Json JsonDecoder::parse(const QByteArray &data)
     }
 }
 
-bool Coding<bool>::decode(DecodingContext &context, const Json &json)
-{
-    if (!json.is_boolean())
-        context.typeMismatch("a boolean", json);
-    return json.get<bool>();
-}
-
 double Coding<double>::decode(DecodingContext &context, const Json &json)
 {
     if (json.is_number())
@@ -406,13 +399,6 @@ QString Coding<QString>::decode(DecodingContext &context, const Json &json)
     if (!json.is_string())
         context.typeMismatch("a string", json);
     return QString::fromStdString(json.get_ref<const std::string &>());
-}
-
-std::string Coding<std::string>::decode(DecodingContext &context, const Json &json)
-{
-    if (!json.is_string())
-        context.typeMismatch("a string", json);
-    return json.get<std::string>();
 }
 
 QByteArray Coding<QByteArray>::decode(DecodingContext &context, const Json &json)
