@@ -162,6 +162,12 @@ struct JsonField
     bool fixedKey = false;
 };
 
+// clang 14 deduces no template arguments for an aggregate without these.
+template<class Owner, class Member>
+JsonField(const char *, Member Owner::*) -> JsonField<Owner, Member>;
+template<class Owner, class Member>
+JsonField(const char *, Member Owner::*, bool) -> JsonField<Owner, Member>;
+
 template<class T>
 struct IsOptional : std::false_type
 {};
