@@ -8,7 +8,7 @@
 
 namespace tarimo::api_client {
 
-// Any value the JSON coding layer can encode (a model type, a map, JSON built
+// Any value the JSON coding layer can encode (a model type, JSON built
 // by hand), held so that it can travel through non-template interfaces and
 // still be encoded later with whatever strategies the encoder has then.
 class AnyEncodable

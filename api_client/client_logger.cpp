@@ -52,31 +52,31 @@ void ClientLogger::write(const LogItems &items, LogLevel level) const
     console::printLine(line);
 }
 
-void ClientLogger::debug(const LogItems &items, std::source_location) const
+void ClientLogger::debug(const LogItems &items, SourceLocation) const
 {
     write(items, LogLevel::debug);
 }
 
-void ClientLogger::info(const LogItems &items, std::source_location) const
+void ClientLogger::info(const LogItems &items, SourceLocation) const
 {
     write(items, LogLevel::info);
 }
 
-void ClientLogger::warning(const LogItems &items, std::source_location) const
+void ClientLogger::warning(const LogItems &items, SourceLocation) const
 {
     write(items, LogLevel::warning);
 }
 
-void ClientLogger::error(const LogItems &items, std::source_location) const
+void ClientLogger::error(const LogItems &items, SourceLocation) const
 {
     write(items, LogLevel::error);
 }
 
-void ClientLogger::log(std::source_location, const LogItems &items, LogLevel level) const
+void ClientLogger::log(SourceLocation, const LogItems &items, LogLevel level) const
 {
     write(items, level);
 }
 
-void ClientLoggerMock::log(std::source_location, const LogItems &, LogLevel) const {}
+void ClientLoggerMock::log(SourceLocation, const LogItems &, LogLevel) const {}
 
 } // namespace tarimo::api_client

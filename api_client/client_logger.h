@@ -5,7 +5,6 @@
 #include <concepts>
 #include <initializer_list>
 #include <optional>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -65,6 +64,22 @@ private:
 
 using LogItems = std::vector<LogItem>;
 
+// Where a log call came from. std::source_location needs a built-in that
+// clang 14 lacks; these three, every compiler in use has.
+struct SourceLocation
+{
+    const char *file = "";
+    const char *function = "";
+    unsigned line = 0;
+
+    static constexpr SourceLocation current(const char *file = __builtin_FILE(),
+                                            const char *function = __builtin_FUNCTION(),
+                                            unsigned line = __builtin_LINE()) noexcept
+    {
+        return {file, function, line};
+    }
+};
+
 // What a logger offers. The leading argument says where the call came from;
 // neither implementation reads it.
 class ClientLoggerProvider
@@ -73,7 +88,7 @@ public:
     virtual ~ClientLoggerProvider() = default;
     enum class LogLevel { none = 0, debug = 1, info = 2, warning = 3, error = 4 };
 
-    virtual void log(std::source_location where, const LogItems &items, LogLevel level) const = 0;
+    virtual void log(SourceLocation where, const LogItems &items, LogLevel level) const = 0;
 };
 
 // Writes "Client: ", the level's symbol, one space and the items with nothing
@@ -90,19 +105,19 @@ public:
     void write(const LogItems &items, LogLevel level) const;
 
     // The caller's location is taken for diagnostics but not printed.
-    void debug(const LogItems &items, std::source_location where = std::source_location::current()) const;
-    void info(const LogItems &items, std::source_location where = std::source_location::current()) const;
-    void warning(const LogItems &items, std::source_location where = std::source_location::current()) const;
-    void error(const LogItems &items, std::source_location where = std::source_location::current()) const;
+    void debug(const LogItems &items, SourceLocation where = SourceLocation::current()) const;
+    void info(const LogItems &items, SourceLocation where = SourceLocation::current()) const;
+    void warning(const LogItems &items, SourceLocation where = SourceLocation::current()) const;
+    void error(const LogItems &items, SourceLocation where = SourceLocation::current()) const;
 
-    void log(std::source_location where, const LogItems &items, LogLevel level) const override;
+    void log(SourceLocation where, const LogItems &items, LogLevel level) const override;
 };
 
 // Prints nothing.
 class ClientLoggerMock final : public ClientLoggerProvider
 {
 public:
-    void log(std::source_location where, const LogItems &items, LogLevel level) const override;
+    void log(SourceLocation where, const LogItems &items, LogLevel level) const override;
 };
 
 } // namespace tarimo::api_client

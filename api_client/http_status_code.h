@@ -2,8 +2,10 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <string_view>
 
 namespace tarimo::api_client {
 
@@ -74,15 +76,106 @@ enum class HttpStatusCode {
     networkAuthenticationRequired = 511,
 };
 
-// Every case, in declaration order.
-extern const std::array<HttpStatusCode, 62> allHttpStatusCodes;
+struct HttpStatusCodeEntry
+{
+    HttpStatusCode status;
+    std::string_view name;
+};
+
+// Every case with its name, in ascending order of code: what the lookups
+// below read.
+inline constexpr std::array<HttpStatusCodeEntry, 62> httpStatusCodes = {{
+    {HttpStatusCode::unknown, "unknown"},
+    {HttpStatusCode::continue_, "continue"},
+    {HttpStatusCode::switchingProtocols, "switchingProtocols"},
+    {HttpStatusCode::processing, "processing"},
+    {HttpStatusCode::ok, "ok"},
+    {HttpStatusCode::created, "created"},
+    {HttpStatusCode::accepted, "accepted"},
+    {HttpStatusCode::nonAuthoritativeInformation, "nonAuthoritativeInformation"},
+    {HttpStatusCode::noContent, "noContent"},
+    {HttpStatusCode::resetContent, "resetContent"},
+    {HttpStatusCode::partialContent, "partialContent"},
+    {HttpStatusCode::multiStatus, "multiStatus"},
+    {HttpStatusCode::alreadyReported, "alreadyReported"},
+    {HttpStatusCode::iMUsed, "iMUsed"},
+    {HttpStatusCode::multipleChoices, "multipleChoices"},
+    {HttpStatusCode::movedPermanently, "movedPermanently"},
+    {HttpStatusCode::found, "found"},
+    {HttpStatusCode::seeOther, "seeOther"},
+    {HttpStatusCode::notModified, "notModified"},
+    {HttpStatusCode::useProxy, "useProxy"},
+    {HttpStatusCode::switchProxy, "switchProxy"},
+    {HttpStatusCode::temporaryRedirect, "temporaryRedirect"},
+    {HttpStatusCode::permanentRedirect, "permanentRedirect"},
+    {HttpStatusCode::badRequest, "badRequest"},
+    {HttpStatusCode::unauthorized, "unauthorized"},
+    {HttpStatusCode::paymentRequired, "paymentRequired"},
+    {HttpStatusCode::forbidden, "forbidden"},
+    {HttpStatusCode::notFound, "notFound"},
+    {HttpStatusCode::methodNotAllowed, "methodNotAllowed"},
+    {HttpStatusCode::notAcceptable, "notAcceptable"},
+    {HttpStatusCode::proxyAuthenticationRequired, "proxyAuthenticationRequired"},
+    {HttpStatusCode::requestTimeout, "requestTimeout"},
+    {HttpStatusCode::conflict, "conflict"},
+    {HttpStatusCode::gone, "gone"},
+    {HttpStatusCode::lengthRequired, "lengthRequired"},
+    {HttpStatusCode::preconditionFailed, "preconditionFailed"},
+    {HttpStatusCode::payloadTooLarge, "payloadTooLarge"},
+    {HttpStatusCode::uriTooLong, "uriTooLong"},
+    {HttpStatusCode::unsupportedMediaType, "unsupportedMediaType"},
+    {HttpStatusCode::rangeNotSatisfiable, "rangeNotSatisfiable"},
+    {HttpStatusCode::expectationFailed, "expectationFailed"},
+    {HttpStatusCode::imATeapot, "imATeapot"},
+    {HttpStatusCode::misdirectedRequest, "misdirectedRequest"},
+    {HttpStatusCode::unprocessableEntity, "unprocessableEntity"},
+    {HttpStatusCode::locked, "locked"},
+    {HttpStatusCode::failedDependency, "failedDependency"},
+    {HttpStatusCode::upgradeRequired, "upgradeRequired"},
+    {HttpStatusCode::preconditionRequired, "preconditionRequired"},
+    {HttpStatusCode::tooManyRequests, "tooManyRequests"},
+    {HttpStatusCode::requestHeaderFieldsTooLarge, "requestHeaderFieldsTooLarge"},
+    {HttpStatusCode::unavailableForLegalReasons, "unavailableForLegalReasons"},
+    {HttpStatusCode::internalServerError, "internalServerError"},
+    {HttpStatusCode::notImplemented, "notImplemented"},
+    {HttpStatusCode::badGateway, "badGateway"},
+    {HttpStatusCode::serviceUnavailable, "serviceUnavailable"},
+    {HttpStatusCode::gatewayTimeout, "gatewayTimeout"},
+    {HttpStatusCode::httpVersionNotSupported, "httpVersionNotSupported"},
+    {HttpStatusCode::variantAlsoNegotiates, "variantAlsoNegotiates"},
+    {HttpStatusCode::insufficientStorage, "insufficientStorage"},
+    {HttpStatusCode::loopDetected, "loopDetected"},
+    {HttpStatusCode::notExtended, "notExtended"},
+    {HttpStatusCode::networkAuthenticationRequired, "networkAuthenticationRequired"},
+}};
+
+constexpr int rawValue(HttpStatusCode status) { return int(status); }
+
+// Strictly ascending: no code twice, and the lookup can search by halves.
+static_assert(std::ranges::adjacent_find(httpStatusCodes, [](const auto &a, const auto &b) {
+                  return rawValue(a.status) >= rawValue(b.status);
+              }) == httpStatusCodes.end());
 
 // The case of that code; none for any code outside the table (103, 425, ...).
-std::optional<HttpStatusCode> httpStatusCodeFromRawValue(int code);
-constexpr int rawValue(HttpStatusCode status) { return int(status); }
+constexpr std::optional<HttpStatusCode> httpStatusCodeFromRawValue(int code)
+{
+    const auto entry = std::ranges::lower_bound(httpStatusCodes, code, {},
+                                                [](const HttpStatusCodeEntry &e) { return rawValue(e.status); });
+    if (entry == httpStatusCodes.end() || rawValue(entry->status) != code)
+        return std::nullopt;
+    return entry->status;
+}
+
 // 1xx, 2xx and 3xx; not unknown.
 constexpr bool isSuccess(HttpStatusCode status) { return rawValue(status) >= 100 && rawValue(status) < 400; }
+
 // The case's name: "notFound", "continue".
-QString caseName(HttpStatusCode status);
+inline QString caseName(HttpStatusCode status)
+{
+    const auto entry = std::ranges::find(httpStatusCodes, status, &HttpStatusCodeEntry::status);
+    if (entry == httpStatusCodes.end())
+        return QString::number(rawValue(status));
+    return QString::fromLatin1(entry->name.data(), qsizetype(entry->name.size()));
+}
 
 } // namespace tarimo::api_client

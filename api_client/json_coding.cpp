@@ -18,85 +18,6 @@ std::string errorText(const char *verb, const CodingPath &path, const QString &d
         .toStdString();
 }
 
-bool isDigitAt(QStringView text, qsizetype index)
-{
-    return index < text.size() && text[index].unicode() >= '0' && text[index].unicode() <= '9';
-}
-
-int numberAt(QStringView text, qsizetype index, qsizetype length)
-{
-    int value = 0;
-    for (qsizetype i = index; i < index + length; ++i)
-        value = value * 10 + (text[i].unicode() - '0');
-    return value;
-}
-
-// Internet date-time as in RFC 3339: "2025-10-26T02:00:00+02:00", "…Z",
-// fractional seconds allowed. Anything else, including a missing offset, is
-// refused: a time without an offset names no instant.
-std::optional<QDateTime> parseIso8601(QStringView text)
-{
-    auto digitsAt = [&](qsizetype index, qsizetype length) {
-        for (qsizetype i = index; i < index + length; ++i)
-            if (!isDigitAt(text, i))
-                return false;
-        return true;
-    };
-    auto charAt = [&](qsizetype index, char c) {
-        return index < text.size() && text[index].unicode() == c;
-    };
-    if (!(digitsAt(0, 4) && charAt(4, '-') && digitsAt(5, 2) && charAt(7, '-') && digitsAt(8, 2)
-          && (charAt(10, 'T') || charAt(10, 't')) && digitsAt(11, 2) && charAt(13, ':')
-          && digitsAt(14, 2) && charAt(16, ':') && digitsAt(17, 2)))
-        return std::nullopt;
-
-    qsizetype pos = 19;
-    int msecs = 0;
-    if (charAt(pos, '.')) {
-        ++pos;
-        const qsizetype start = pos;
-        while (isDigitAt(text, pos))
-            ++pos;
-        if (pos == start)
-            return std::nullopt;
-        const qsizetype used = std::min<qsizetype>(pos - start, 3);
-        msecs = numberAt(text, start, used);
-        for (qsizetype i = used; i < 3; ++i)
-            msecs *= 10;
-    }
-
-    int offsetSeconds = 0;
-    if (charAt(pos, 'Z') || charAt(pos, 'z')) {
-        ++pos;
-    } else if (charAt(pos, '+') || charAt(pos, '-')) {
-        const int sign = charAt(pos, '-') ? -1 : 1;
-        ++pos;
-        if (!digitsAt(pos, 2))
-            return std::nullopt;
-        const int hours = numberAt(text, pos, 2);
-        pos += 2;
-        if (charAt(pos, ':'))
-            ++pos;
-        if (!digitsAt(pos, 2))
-            return std::nullopt;
-        const int minutes = numberAt(text, pos, 2);
-        pos += 2;
-        if (hours > 18 || minutes > 59)
-            return std::nullopt;
-        offsetSeconds = sign * (hours * 3600 + minutes * 60);
-    } else {
-        return std::nullopt;
-    }
-    if (pos != text.size())
-        return std::nullopt;
-
-    const QDate date(numberAt(text, 0, 4), numberAt(text, 5, 2), numberAt(text, 8, 2));
-    const QTime time(numberAt(text, 11, 2), numberAt(text, 14, 2), numberAt(text, 17, 2), msecs);
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
-}
-
 // Follows a parse to the value it fails at, to say where a number too large
 // for a double sits in the document.
 class PathOfFailure : public nlohmann::json_sax<Json>
@@ -363,13 +284,6 @@ Json JsonDecoder::parse(const QByteArray &data)
     }
 }
 
-bool Coding<bool>::decode(DecodingContext &context, const Json &json)
-{
-    if (!json.is_boolean())
-        context.typeMismatch("a boolean", json);
-    return json.get<bool>();
-}
-
 double Coding<double>::decode(DecodingContext &context, const Json &json)
 {
     if (json.is_number())
@@ -408,13 +322,6 @@ QString Coding<QString>::decode(DecodingContext &context, const Json &json)
     return QString::fromStdString(json.get_ref<const std::string &>());
 }
 
-std::string Coding<std::string>::decode(DecodingContext &context, const Json &json)
-{
-    if (!json.is_string())
-        context.typeMismatch("a string", json);
-    return json.get<std::string>();
-}
-
 QByteArray Coding<QByteArray>::decode(DecodingContext &context, const Json &json)
 {
     if (!json.is_string())
@@ -437,9 +344,12 @@ QDateTime Coding<QDateTime>::decode(DecodingContext &context, const Json &json)
     if (context.options().dates == DateDecodingStrategy::iso8601) {
         if (!json.is_string())
             context.typeMismatch("an ISO 8601 date-time text", json);
-        const std::string &text = json.get_ref<const std::string &>();
-        if (auto date = parseIso8601(QString::fromStdString(text)))
-            return *date;
+        // Qt reads a text without an offset as local time; it names no
+        // instant, so it is refused.
+        const QDateTime date = QDateTime::fromString(QString::fromStdString(json.get_ref<const std::string &>()),
+                                                     Qt::ISODateWithMs);
+        if (date.isValid() && date.timeSpec() != Qt::LocalTime)
+            return date.toUTC();
         context.fail(DecodingError::Kind::dataCorrupted,
                      QStringLiteral("expected an ISO 8601 date-time with a UTC offset but found %1")
                          .arg(describeJson(json)));

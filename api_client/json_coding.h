@@ -9,8 +9,8 @@
 //         JsonField{"age", &Person::age}};
 //
 // or by specialising Coding<T>. JsonDecoder and JsonEncoder apply the key,
-// date and non-finite-number strategies; lists, optionals and maps of
-// codable types are codable too.
+// date and non-finite-number strategies; lists and optionals of codable
+// types are codable too.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,9 +22,7 @@
 #include <concepts>
 #include <cstdint>
 #include <limits>
-#include <map>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -163,6 +161,12 @@ struct JsonField
     Member Owner::*member;
     bool fixedKey = false;
 };
+
+// clang 14 deduces no template arguments for an aggregate without these.
+template<class Owner, class Member>
+JsonField(const char *, Member Owner::*) -> JsonField<Owner, Member>;
+template<class Owner, class Member>
+JsonField(const char *, Member Owner::*, bool) -> JsonField<Owner, Member>;
 
 template<class T>
 struct IsOptional : std::false_type
@@ -379,13 +383,6 @@ struct Coding<T>
 // ---- built-in types ----
 
 template<>
-struct Coding<bool>
-{
-    static bool decode(DecodingContext &context, const Json &json);
-    static Json encode(EncodingContext &, bool value) { return value; }
-};
-
-template<>
 struct Coding<double>
 {
     static double decode(DecodingContext &context, const Json &json);
@@ -430,13 +427,6 @@ struct Coding<QString>
     static Json encode(EncodingContext &, const QString &value) { return value.toStdString(); }
 };
 
-template<>
-struct Coding<std::string>
-{
-    static std::string decode(DecodingContext &context, const Json &json);
-    static Json encode(EncodingContext &, const std::string &value) { return value; }
-};
-
 // Bytes travel as base64 text.
 template<>
 struct Coding<QByteArray>
@@ -458,19 +448,6 @@ struct Coding<Json>
 {
     static Json decode(DecodingContext &, const Json &json) { return json; }
     static Json encode(EncodingContext &, const Json &value) { return value; }
-};
-
-template<>
-struct Coding<nlohmann::json>
-{
-    static nlohmann::json decode(DecodingContext &, const Json &json)
-    {
-        return nlohmann::json::parse(json.dump());
-    }
-    static Json encode(EncodingContext &, const nlohmann::json &value)
-    {
-        return Json::parse(value.dump());
-    }
 };
 
 template<class T>
@@ -513,47 +490,6 @@ struct Coding<std::vector<T>>
             array.push_back(context.encode(value));
         }
         return array;
-    }
-};
-
-template<class T>
-struct Coding<std::set<T>>
-{
-    static std::set<T> decode(DecodingContext &context, const Json &json)
-    {
-        const auto list = Coding<std::vector<T>>::decode(context, json);
-        return {list.begin(), list.end()};
-    }
-    static Json encode(EncodingContext &context, const std::set<T> &values)
-    {
-        return Coding<std::vector<T>>::encode(context, std::vector<T>(values.begin(), values.end()));
-    }
-};
-
-// Dictionary keys are data, not field names: no key strategy applies.
-template<class T>
-struct Coding<std::map<QString, T>>
-{
-    static std::map<QString, T> decode(DecodingContext &context, const Json &json)
-    {
-        if (!json.is_object())
-            context.typeMismatch("an object", json);
-        std::map<QString, T> values;
-        for (const auto &[key, element] : json.items()) {
-            DecodingContext::PathScope scope(context, key);
-            values.emplace(QString::fromStdString(key), context.decode<T>(element));
-        }
-        return values;
-    }
-    static Json encode(EncodingContext &context, const std::map<QString, T> &values)
-    {
-        Json object = Json::object();
-        for (const auto &[key, value] : values) {
-            const std::string jsonKey = key.toStdString();
-            EncodingContext::PathScope scope(context, jsonKey);
-            object[jsonKey] = context.encode(value);
-        }
-        return object;
     }
 };
 

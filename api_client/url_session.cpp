@@ -270,58 +270,41 @@ struct WatchSettings
     std::function<void()> connected;
 };
 
-// Watches one reply: keeps its (decoded) body, restarts the idle timer on
-// every sign of progress, and stops the transfer when a limit is crossed.
-// Aborts are queued so that the reply never finishes inside one of our own
-// slots.
+// Watches one reply: keeps its (decoded) body, and stops the transfer when a
+// limit is crossed. Aborts are queued so that the reply never finishes inside
+// one of our own slots.
+//
+// Idle time is Qt's transfer timeout. The overall deadline is ours: Qt has
+// none that holds against a server trickling a byte now and then.
 class ReplyWatch
 {
 public:
-    ReplyWatch(QNetworkReply *reply, WatchSettings settings, milliseconds idle, milliseconds deadline)
+    ReplyWatch(QNetworkReply *reply, WatchSettings settings, milliseconds deadline)
         : m_reply(reply)
         , m_settings(std::move(settings))
     {
-        m_idle.setSingleShot(true);
-        m_idle.setInterval(idle);
         m_deadline.setSingleShot(true);
         m_deadline.setInterval(deadline);
-        QObject::connect(&m_idle, &QTimer::timeout, &m_context, [this] { stop(StopReason::idle); });
         QObject::connect(&m_deadline, &QTimer::timeout, &m_context, [this] { stop(StopReason::deadline); });
-
-        const auto activity = [this] {
-            if (m_reason == StopReason::none)
-                m_idle.start();
-        };
-        QObject::connect(reply, &QNetworkReply::socketStartedConnecting, &m_context, activity);
-        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, [this, activity] {
-            activity();
-            reportConnected();
-        });
-        QObject::connect(reply, &QNetworkReply::encrypted, &m_context, activity);
-        QObject::connect(reply, &QNetworkReply::uploadProgress, &m_context, activity);
-        QObject::connect(reply, &QNetworkReply::downloadProgress, &m_context, activity);
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, &m_context, [this, activity] {
-            activity();
-            checkHead();
-        });
-        QObject::connect(reply, &QNetworkReply::readyRead, &m_context, [this, activity] {
-            activity();
-            readAvailable();
-        });
+        QObject::connect(reply, &QNetworkReply::requestSent, &m_context, [this] { reportConnected(); });
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, &m_context, [this] { checkHead(); });
+        QObject::connect(reply, &QNetworkReply::readyRead, &m_context, [this] { readAvailable(); });
         QObject::connect(reply, &QNetworkReply::sslErrors, &m_context,
                          [this](const QList<QSslError> &errors) { m_sslErrors += errors; });
-
-        m_idle.start();
         m_deadline.start();
     }
 
     // Called once the reply has finished.
     void finish()
     {
-        m_idle.stop();
         m_deadline.stop();
         readAvailable();
         reportConnected();
+        // Qt ends a transfer that stayed quiet for its transfer timeout as
+        // if it had been aborted, and reports it so; nothing else here
+        // aborts without giving a reason of its own.
+        if (m_reason == StopReason::none && m_reply && m_reply->error() == QNetworkReply::OperationCanceledError)
+            m_reason = StopReason::idle;
     }
 
     StopReason reason() const { return m_reason; }
@@ -340,7 +323,6 @@ private:
         if (m_reason != StopReason::none)
             return;
         m_reason = reason;
-        m_idle.stop();
         m_deadline.stop();
         m_body.clear();
         if (m_reply)
@@ -407,7 +389,6 @@ private:
     }
 
     QObject m_context;
-    QTimer m_idle;
     QTimer m_deadline;
     // Gone when its manager was closed in mid-transfer.
     QPointer<QNetworkReply> m_reply;
@@ -427,9 +408,10 @@ struct HopResult
     URLResponse response;
 };
 
-QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOptions &options)
+QNetworkRequest makeNetworkRequest(const URLRequest &request, const URLSessionOptions &options, milliseconds idle)
 {
     QNetworkRequest networkRequest(request.url);
+    networkRequest.setTransferTimeout(int(idle.count()));
     networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, cacheLoadControl(request.cachePolicy));
     for (const auto &[name, value] : request.allHTTPHeaderFields()) {
@@ -470,7 +452,7 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
         throw TransportError(QNetworkReply::OperationCanceledError,
                              QStringLiteral("The network transport is no longer available"));
 
-    const QNetworkRequest networkRequest = makeNetworkRequest(request, options);
+    const QNetworkRequest networkRequest = makeNetworkRequest(request, options, idle);
     const QByteArray verb = request.httpMethod.value_or(QStringLiteral("GET")).toLatin1();
     QNetworkReply *reply = nullptr;
     if (request.httpBody)
@@ -488,7 +470,7 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
     WatchSettings settings{options.maximumBodySize, options.maximumHeadSize,
                            !request.value(QStringLiteral("Accept-Encoding")),
                            [managers, manager] { managers->connected(manager); }};
-    ReplyWatch watch(reply, std::move(settings), idle, milliseconds(std::max<qint64>(1, deadline.remainingTime())));
+    ReplyWatch watch(reply, std::move(settings), milliseconds(std::max<qint64>(1, deadline.remainingTime())));
     if (!reply->isFinished())
         co_await qCoro(reply).waitForFinished();
     watch.finish();
@@ -651,6 +633,11 @@ QCoro::Task<TransferResult> URLSession::data(URLRequest request)
     const milliseconds total = clampedMilliseconds(timeout * std::max(1.0, options.deadlineFactor));
     const QDeadlineTimer deadline(total.count());
 
+    // Redirects are followed here, not by Qt's redirect policies: Qt 6.4
+    // sends the Authorization header on to whatever origin a redirect names,
+    // and each hop must get a manager that no stalled connection holds up
+    // and the same caps on head and body. Its error texts would also lose
+    // the address that was refused.
     URLRequest current = std::move(request);
     for (int redirects = 0;; ++redirects) {
         HopResult hop = co_await sendOnce(managers, current, options, idle, total, deadline);

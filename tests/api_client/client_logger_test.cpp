@@ -26,10 +26,10 @@ private Q_SLOTS:
         logger.warning({"w"});
         logger.error({"e"});
         // Through the provider interface, whose first argument is not printed.
-        static_cast<const ClientLoggerProvider &>(logger).log(std::source_location::current(), {"x", 2},
-                                                               ClientLogger::LogLevel::info);
+        static_cast<const ClientLoggerProvider &>(logger).log(SourceLocation::current(), {"x", 2},
+                                                              ClientLogger::LogLevel::info);
         static_cast<const ClientLoggerProvider &>(ClientLoggerMock())
-            .log(std::source_location::current(), {"quiet"}, ClientLogger::LogLevel::error);
+            .log(SourceLocation::current(), {"quiet"}, ClientLogger::LogLevel::error);
         // U+1F3F7, U+1F4AC, U+26A0 U+FE0F, U+274C in UTF-8.
         QCOMPARE(output.bytes(), QByteArray("Client:  ab\n"
                                             "Client:  \n"

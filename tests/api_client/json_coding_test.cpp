@@ -180,6 +180,39 @@ private Q_SLOTS:
         }
     }
 
+    // What the service sends, and the other offset forms, read as the same
+    // instant in UTC; a text without an offset names none.
+    void isoDates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected"); // invalid: refused
+        QTest::newRow("service") << "2025-10-26T02:00:00+02:00" << QDateTime(QDate(2025, 10, 26), QTime(0, 0), Qt::UTC);
+        QTest::newRow("Z") << "2025-10-26T02:00:00Z" << QDateTime(QDate(2025, 10, 26), QTime(2, 0), Qt::UTC);
+        QTest::newRow("fraction, half-hour offset")
+            << "2025-10-26T02:00:00.25-01:30" << QDateTime(QDate(2025, 10, 26), QTime(3, 30, 0, 250), Qt::UTC);
+        QTest::newRow("offset without colon") << "2025-03-30T03:00:00+0200"
+                                              << QDateTime(QDate(2025, 3, 30), QTime(1, 0), Qt::UTC);
+        QTest::newRow("no offset") << "2025-10-26T02:00:00" << QDateTime();
+        QTest::newRow("no such day") << "2025-02-29T00:00:00Z" << QDateTime();
+        QTest::newRow("date only") << "2025-10-26" << QDateTime();
+    }
+    void isoDates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        JsonDecoder decoder;
+        decoder.dateDecodingStrategy = DateDecodingStrategy::iso8601;
+        try {
+            const QDateTime date = decoder.decode<QDateTime>(Json(text.toStdString()));
+            QVERIFY2(expected.isValid(), qPrintable(date.toString(Qt::ISODateWithMs)));
+            QCOMPARE(date, expected);
+            QCOMPARE(date.timeSpec(), Qt::UTC);
+        } catch (const DecodingError &error) {
+            QVERIFY2(!expected.isValid(), error.what());
+            QCOMPARE(error.kind(), DecodingError::Kind::dataCorrupted);
+        }
+    }
+
     void nonFiniteNumbersOnlyWithTheStrategy_data()
     {
         QTest::addColumn<QString>("text");

@@ -64,12 +64,6 @@ QString RecordedRequest::path() const
     return QUrl::fromPercentEncoding(question < 0 ? target : target.left(question));
 }
 
-QByteArray RecordedRequest::query() const
-{
-    const qsizetype question = target.indexOf('?');
-    return question < 0 ? QByteArray() : target.mid(question + 1);
-}
-
 QByteArray patternBytes(qint64 offset, qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -354,7 +348,7 @@ private:
     QByteArray head() const
     {
         QByteArray head = "HTTP/1.1 " + QByteArray::number(m_answer.status) + ' '
-                          + (m_answer.reason.isEmpty() ? reasonPhrase(m_answer.status) : m_answer.reason) + "\r\n";
+                          + reasonPhrase(m_answer.status) + "\r\n";
         for (const auto &[name, value] : m_answer.headers)
             head += name + ": " + value + "\r\n";
         switch (m_answer.framing) {
@@ -453,7 +447,6 @@ private:
     {
         if (bytes.isEmpty())
             return;
-        m_server->m_bytesSent += bytes.size();
         m_socket->write(bytes);
     }
 

@@ -37,8 +37,6 @@ struct RecordedRequest
     std::optional<QByteArray> header(QByteArrayView name) const;
     // The decoded path without the query.
     QString path() const;
-    // The query as sent, without "?"; empty when there is none.
-    QByteArray query() const;
 };
 
 // How the server answers one request. Start from one of the makers and
@@ -53,8 +51,6 @@ struct Answer
     };
 
     int status = 200;
-    // Empty: the usual phrase for the status.
-    QByteArray reason;
     HeaderList headers;
     QByteArray body;
     // A body of this many pattern bytes, produced as the socket takes them
@@ -126,14 +122,11 @@ public:
         const QSslCertificate &authority = TestCertificateAuthority::shared().certificate());
     ~TestServer() override;
 
-    bool isHttps() const { return m_https; }
     quint16 port() const { return serverPort(); }
     // "https://127.0.0.1:<port>" (no path): a base URL for a client.
     QUrl baseUrl() const;
     // The server's URL for a path with optional query, "/api/items?a=1".
     QUrl url(const QString &pathAndQuery = QStringLiteral("/")) const;
-    // The authority whose certificate a client must trust (https only).
-    QSslCertificate caCertificate() const { return m_authority; }
 
     // Every request for this path (query ignored) gets the answer.
     void serve(const QString &path, Answer answer);
@@ -148,8 +141,6 @@ public:
     // TCP connections accepted, and bytes read from all of them.
     int connectionCount() const { return m_connectionCount; }
     qint64 bytesReceived() const { return m_bytesReceived; }
-    // Bytes of answers written (headers and bodies).
-    qint64 bytesSent() const { return m_bytesSent; }
 
     // The next `count` connections are accepted and then left alone: no TLS
     // handshake, nothing read or written, for as long as the server lives.
@@ -184,7 +175,6 @@ private:
     int m_connectionCount = 0;
     int m_stalledConnections = 0;
     qint64 m_bytesReceived = 0;
-    qint64 m_bytesSent = 0;
 };
 
 } // namespace tarimo::test_support
