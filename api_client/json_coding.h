@@ -249,7 +249,12 @@ public:
     using PathScope = CodingPathScope;
 
 private:
+    friend struct Coding<QDateTime>;
+
     DecodingOptions m_options;
+    // The last ISO 8601 text decoded and its instant.
+    std::string m_lastIsoText;
+    QDateTime m_lastIsoDate;
 };
 
 class EncodingContext : public CodingContext
