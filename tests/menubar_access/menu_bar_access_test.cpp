@@ -219,11 +219,11 @@ private Q_SLOTS:
         Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
         QVERIFY(!a.panel.isVisible() && !a.presented.get());
 
-        // A monitor may remove itself while it runs (as when its extra goes),
-        // and is silent from then on.
+        // A monitor may remove itself while it runs and go on (as when its
+        // extra goes), and is silent from then on.
         int heard = 0;
         std::optional<MonitorToken> token;
-        token = a.platform->addOutsideClickMonitor([&] { ++heard; a.platform->removeMonitor(*token); });
+        token = a.platform->addOutsideClickMonitor([&] { a.platform->removeMonitor(*token); ++heard; });
         Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
         Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
         press(&a.elsewhere);
