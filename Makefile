@@ -27,6 +27,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure --parallel $(JOBS)
 
 bench: build
+	@cmake --build $(BUILD) --parallel $(JOBS) --target benchmarks
 	@scripts/bench $(BUILD)
 
 # Only the program and the files that go with it, then the package.
