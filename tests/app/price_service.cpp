@@ -24,33 +24,23 @@
 
 using namespace tarimo::test_support;
 
-namespace {
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    if (argc != 2)
-        qFatal("usage: app_price_service <dir>");
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const QDir dir(QString::fromLocal8Bit(argc == 2 ? argv[1] : "."));
     const QString host = QStringLiteral("www.elprisetjustnu.se");
-    if (!dir.mkpath(QStringLiteral("certs")))
-        qFatal("cannot make the certs folder");
+    auto write = [&](const char *name, const QByteArray &bytes) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        if (!dir.mkpath(QStringLiteral("certs")) || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", name);
+    };
 
     const TestCertificateAuthority authority;
-    write(dir.filePath(QStringLiteral("hosts")), QStringLiteral("127.0.0.1 localhost\n127.0.0.1 %1\n").arg(host).toUtf8());
+    write("hosts", QStringLiteral("127.0.0.1 localhost\n127.0.0.1 %1\n").arg(host).toUtf8());
     // Both forms of a system CA directory: a bundle, and a file under the
     // authority's subject hash.
-    write(dir.filePath(QStringLiteral("certs/ca-certificates.crt")), authority.certificate().toPem());
-    write(dir.filePath(QStringLiteral("certs/tarimo-test-ca.pem")), authority.certificate().toPem());
+    write("certs/ca-certificates.crt", authority.certificate().toPem());
+    write("certs/tarimo-test-ca.pem", authority.certificate().toPem());
     QProcess rehash;
     rehash.start(QStringLiteral("openssl"), {QStringLiteral("rehash"), dir.filePath(QStringLiteral("certs"))});
     if (!rehash.waitForFinished(30000) || rehash.exitCode() != 0)
@@ -60,20 +50,18 @@ int main(int argc, char *argv[])
     server->close();
     if (!server->listen(QHostAddress::LocalHost, 443))
         qFatal("cannot listen on 127.0.0.1:443: %s", qPrintable(server->errorString()));
-    static const QRegularExpression dayPath(QStringLiteral(R"(^/api/v1/prices/(\d{4})/(\d{2})-(\d{2})_SE([1-4])\.json$)"));
+    static const QRegularExpression dayPath(QStringLiteral(R"(^/api/v1/prices/(\d{4}/\d{2}-\d{2})_SE([1-4])\.json$)"));
     server->setHandler([](const RecordedRequest &request) -> std::optional<Answer> {
         std::printf("%s %s\n", request.method.constData(), qPrintable(request.path()));
         std::fflush(stdout);
         const auto match = dayPath.match(request.path());
         if (request.method != "GET" || !match.hasMatch())
             return std::nullopt;
-        const QDate day(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-        const int zone = match.captured(4).toInt();
-        return Answer::json(serviceDay(day, 60, [zone](int, const QDateTime &start) {
-            return (100 * zone + start.time().hour()) / 100.0;
-        }));
+        const int zone = match.captured(2).toInt();
+        return Answer::json(serviceDay(QDate::fromString(match.captured(1), QStringLiteral("yyyy/MM-dd")), 60,
+                                       [zone](int, const QDateTime &start) { return (100 * zone + start.time().hour()) / 100.0; }));
     });
-    write(dir.filePath(QStringLiteral("ready")), {});
+    write("ready", {});
     QTimer::singleShot(std::chrono::minutes(2), &application, &QCoreApplication::quit);
     return application.exec();
 }
