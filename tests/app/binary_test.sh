@@ -6,10 +6,11 @@
 # and the price of the hour on screen, reads it as a screen reader would,
 # chooses SE1 with the key 1, checks that a quick click does not glue the
 # window to the pointer, and quits it with the standard shortcut.
-#   binary_test.sh <path to tarimo> <path to app_price_service>
+#   binary_test.sh <path to tarimo> [<path to app_price_service>]
+# The service may be named by TARIMO_PRICE_SERVICE instead.
 set -eu
 binary=$1
-service=$2
+service=${2:-${TARIMO_PRICE_SERVICE:?no price service: a second argument or TARIMO_PRICE_SERVICE}}
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ -z "${TARIMO_IN_NAMESPACE:-}" ]; then
