@@ -1,0 +1,577 @@
+#include "price/caching_request.h"
+#include "price/content_view_model.h"
+#include "price/request_mock.h"
+
+#include "tests/support/captured_output.h"
+#include "tests/support/run_task.h"
+#include "tests/support/scripted_provider.h"
+#include "tests/support/test_server.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <thread>
+
+using namespace std::chrono_literals;
+using namespace tarimo::price;
+using namespace tarimo::test_support;
+using State = ContentViewModel::State;
+using Day = ScriptedProvider::Answer;
+using Codes = QList<qint64>;
+Q_DECLARE_METATYPE(Day)
+Q_DECLARE_METATYPE(std::optional<tarimo::test_support::Answer>)
+
+namespace {
+
+constexpr qint64 B = DigitModel::blankDigit;
+constexpr qint64 M = DigitModel::minusDigit;
+const Codes blank{B, B, B, B, B};
+const QString todayPath = QStringLiteral("/api/v1/prices/2025/11-12_SE3.json");
+const QString todayFile = QStringLiteral("2025-11-12_SE3.json");
+
+Codes codes(const DigitModel &d)
+{
+    return {d.digitOne, d.digitTwo, d.digitThree, d.digitFour, d.digitFive};
+}
+
+QDateTime local(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+// The hour-number day (hour h costs h kronor, plus a tenth per quarter) with a change made to it.
+Day edited(int minutesPerRecord, std::function<void(std::vector<SpotPriceModel> &)> edit)
+{
+    return [=](const QDateTime &date, Zone zone) {
+        auto day = hourNumberDays(minutesPerRecord)(date, zone);
+        edit(*day);
+        return day;
+    };
+}
+
+// The service's body of a day of quarter hours: hour 14 shows 1415 öre.
+QByteArray body(QDate date, double extra = 0)
+{
+    return serviceDay(date, 15, [extra](int i, const QDateTime &t) { return hourNumberPrice(i, t) + extra; });
+}
+
+// Runs what the event loop has queued: loads that begin, released answers.
+void settle()
+{
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class PriceTest : public QObject
+{
+    Q_OBJECT
+
+    QDateTime m_now;
+    std::unique_ptr<TestServer> m_server;
+    QUrl m_baseUrl;
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_folder;
+
+    ContentViewModel::Clock clock()
+    {
+        return [this] { return m_now; };
+    }
+    void load(ContentViewModel &model) { QVERIFY(runTask(model.loadPrices()).succeeded()); }
+    // A load at 14:20 through a fresh view model, by default over the saved
+    // copies and the loopback service.
+    std::unique_ptr<ContentViewModel> load(std::shared_ptr<RequestProvider> provider = {})
+    {
+        if (!provider)
+            provider = std::make_shared<CachingRequest>(m_baseUrl, m_server ? m_server->makeTransport() : nullptr, m_folder, clock());
+        auto model = std::make_unique<ContentViewModel>(provider, clock());
+        load(*model);
+        return model;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_now = local(2025, 11, 12, 14, 20);
+        m_server = TestServer::https();
+        m_server->serveJson(todayPath, body(m_now.date()));
+        m_baseUrl = m_server->baseUrl();
+        m_temporary = std::make_unique<QTemporaryDir>();
+        m_folder = m_temporary->filePath(QStringLiteral("cache/tarimo"));
+    }
+    void cleanup()
+    {
+        m_server.reset();
+        m_temporary.reset();
+    }
+
+    void pricesBecomeDigits_data()
+    {
+        QTest::addColumn<double>("kronor");
+        QTest::addColumn<Codes>("digits"); // none: no whole number of öre
+        QTest::newRow("half rounds up") << 0.125 << (Codes{B, B, B, 1, 3});
+        QTest::newRow("negative half rounds away") << -0.125 << (Codes{B, B, M, 1, 3});
+        QTest::newRow("zero") << -0.004 << (Codes{B, B, B, B, 0});
+        QTest::newRow("six digits keep the last five") << 1234.56 << (Codes{2, 3, 4, 5, 6});
+        QTest::newRow("minus cut off") << -999.99 << (Codes{9, 9, 9, 9, 9});
+        QTest::newRow("-9999") << -99.99 << (Codes{M, 9, 9, 9, 9});
+        QTest::newRow("smallest 64-bit") << -0x1p63 / 100.0 << (Codes{7, 5, 8, 0, 8});
+        QTest::newRow("2^63 öre") << 0x1p63 / 100.0 << Codes();
+        QTest::newRow("nan") << std::nan("") << Codes();
+    }
+    void pricesBecomeDigits()
+    {
+        QFETCH(double, kronor);
+        QFETCH(Codes, digits);
+        const auto ore = wholeOre(kronor);
+        QCOMPARE(ore ? codes(makeDigitModel(*ore)) : Codes(), digits);
+    }
+
+    // At 14:20 the digits show hour 14, and the chart's entry of the hour agrees.
+    void loadShowsTheHour_data()
+    {
+        QTest::addColumn<Day>("answer");
+        QTest::addColumn<Codes>("digits");
+        // Hour 14 once more, a day later and dearer, ahead of the day's own.
+        auto tomorrowFirst = [](auto &day) {
+            SpotPriceModel again = day[14];
+            again.timeStart = again.timeStart->addDays(1);
+            again.timeEnd = again.timeEnd->addDays(1);
+            again.spotPriceSEK = 99.0;
+            day.insert(day.begin(), again);
+        };
+        const Day otherDay = [](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); };
+        QTest::newRow("another day matches by hour") << otherDay << Codes{B, 1, 4, 0, 0};
+        QTest::newRow("the hour holding the present first") << edited(60, tomorrowFirst) << Codes{B, 1, 4, 0, 0};
+        QTest::newRow("else the first of the hour") << Day([=](const QDateTime &d, Zone z) {
+            auto day = otherDay(d, z);
+            tomorrowFirst(*day);
+            return day;
+        }) << Codes{B, 9, 9, 0, 0};
+        QTest::newRow("hour without price") << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank;
+        QTest::newRow("a NaN quarter counts as absent") // (14.0 + 14.2 + 14.3) / 3
+            << edited(15, [](auto &day) { day[57].spotPriceSEK = std::nan(""); }) << Codes{B, 1, 4, 1, 7};
+        // The mean is 3142.5 öre exactly; in binary it falls just below.
+        QTest::newRow("a mean of half an öre rounds up") << edited(15, [](auto &day) {
+            for (int q = 0; q < 4; ++q)
+                day[56 + q].spotPriceSEK = std::array{31.3, 31.32, 31.54, 31.54}[q];
+        }) << Codes{B, 3, 1, 4, 3};
+    }
+    void loadShowsTheHour()
+    {
+        QFETCH(Day, answer);
+        QFETCH(Codes, digits);
+        auto provider = std::make_shared<ScriptedProvider>(answer);
+        ContentViewModel model(provider, clock());
+        QList<State> states;
+        connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
+        CapturedOutput quiet;
+        load(model);
+        QCOMPARE(states, (QList<State>{State::loading, State::loaded}));
+        QCOMPARE(codes(model.spotPrice()), digits);
+        const auto sek = model.priceRecord(14)->spotPriceSEK;
+        QCOMPARE(sek ? codes(makeDigitModel(*wholeOre(*sek))) : blank, digits);
+        QVERIFY(provider->calls.size() == 1 && provider->calls[0].zone == Zone::se3 && provider->calls[0].date == m_now);
+    }
+
+    // A zone selection blanks at once and loads once perform has returned.
+    void selectingAZoneBlanksAndLoads()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        ContentViewModel model(provider, clock());
+        CapturedOutput quiet;
+        load(model);
+        model.perform(ViewModelAction::selectZone(Zone::se1));
+        QVERIFY(codes(model.spotPrice()) == blank && provider->calls.size() == 1);
+        settle();
+        QCOMPARE(provider->calls.back().zone, Zone::se1);
+        QCOMPARE(codes(model.spotPrice()), (Codes{B, 1, 4, 0, 0}));
+    }
+
+    // SE1 clicked, then SE2 while SE1's answer is on its way: whichever
+    // answers last, the panel shows SE2, and the stale answer changes and
+    // says nothing.
+    void newestLoadDecides_data()
+    {
+        QTest::addColumn<QString>("older");
+        for (const char *row : {"answers last", "answers first", "fails last", "answers before the newer begins"})
+            QTest::newRow(row) << QString::fromLatin1(row);
+    }
+    void newestLoadDecides()
+    {
+        QFETCH(QString, older);
+        ContentViewModel *viewModel = nullptr;
+        // SE1 costs 1 krona all day, SE2 2 kronor.
+        auto provider = std::make_shared<ScriptedProvider>([&](const QDateTime &date, Zone zone) {
+            if (older == u"fails last" && zone == Zone::se1)
+                throw std::runtime_error("Host not found");
+            if (older == u"answers before the newer begins" && zone == Zone::se1)
+                viewModel->perform(ViewModelAction::selectZone(Zone::se2));
+            auto day = hourNumberDays(60)(date, zone);
+            for (auto &record : *day)
+                record.spotPriceSEK = double(int(zone) + 1);
+            return day;
+        });
+        provider->holding = true;
+        ContentViewModel model(provider, clock());
+        viewModel = &model;
+        model.perform(ViewModelAction::selectZone(Zone::se1));
+        settle();
+        const QDateTime asked = model.selectedDate();
+        m_now = m_now.addSecs(5);
+        int changes = 0;
+        for (auto signal : {&ContentViewModel::stateChanged, &ContentViewModel::spotPriceChanged, &ContentViewModel::responseChanged})
+            connect(&model, signal, this, [&] { ++changes; });
+        CapturedOutput output;
+        if (older == u"answers before the newer begins")
+            provider->release(0);
+        else
+            model.perform(ViewModelAction::selectZone(Zone::se2));
+        settle();
+        QVERIFY(provider->calls.size() == 2 && codes(model.spotPrice()) == blank);
+        auto releaseOlder = [&] {
+            const auto before = std::pair(changes, output.lines().size());
+            provider->release(0);
+            settle();
+            QCOMPARE(std::pair(changes, output.lines().size()), before);
+        };
+        if (older == u"answers first") {
+            releaseOlder();
+            QVERIFY(model.state() == State::loading && model.selectedDate() == asked);
+        }
+        provider->release(1);
+        settle();
+        if (older == u"answers last" || older == u"fails last")
+            releaseOlder();
+        QCOMPARE(model.priceLabel(14), QStringLiteral("200 öre / kwh"));
+        QVERIFY(model.state() == State::loaded && model.selectedDate() == m_now && codes(model.spotPrice()) == (Codes{B, B, 2, 0, 0}));
+    }
+
+    // Levels over the day's prices, whatever a NaN record says; labels in whole öre.
+    void levelsAndLabels()
+    {
+        ContentViewModel model(std::make_shared<ScriptedProvider>(edited(60, [](auto &day) {
+                                   day[0].spotPriceSEK = std::nan(""); // first, where a range starts
+                                   day[7].spotPriceSEK = -0.5;
+                               })), clock());
+        load(model);
+        QCOMPARE(model.relativePrice(*model.priceRecord(7)), 0.0);
+        QCOMPARE(model.relativePrice(*model.priceRecord(23)), 1.0);
+        QCOMPARE(model.relativePrice(*model.priceRecord(8)), 8.5 / 23.5);
+        QCOMPARE(model.priceLabel(7), QStringLiteral("-50 öre / kwh"));
+    }
+
+    // The minute tick's hour check shows a new hour of the same day from the
+    // records held, without loading again.
+    void hourCheck_data()
+    {
+        QTest::addColumn<Day>("answer");
+        QTest::addColumn<QDateTime>("before");
+        QTest::addColumn<QDateTime>("after");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<Codes>("digits");
+        const Day quarters = hourNumberDays(15);
+        QTest::newRow("next hour") << quarters << local(2025, 11, 12, 13, 40) << local(2025, 11, 12, 14, 0, 30)
+                                   << QStringList{"🏖️🏖️ Date.now.hour 14 13 false", "🏖️ 14 13 1"} << Codes{B, 1, 4, 1, 5};
+        // No stale price under the new hour's date line.
+        QTest::newRow("next hour without a record goes dark")
+            << edited(60, [](auto &day) { day.resize(14); }) << local(2025, 11, 12, 13, 40) << local(2025, 11, 12, 14, 1)
+            << QStringList{"🏖️🏖️ Date.now.hour 14 13 false", "🏖️ 14 13 1"} << blank;
+        if (QDateTime(QDate(2025, 7, 1), QTime(12, 0)).offsetFromUtc() != 7200)
+            return; // the daylight-saving days of Stockholm
+        QTest::newRow("spring") << quarters << local(2025, 3, 30, 1, 59) << local(2025, 3, 30, 3, 0, 20)
+                                << QStringList{"🏖️🏖️ Date.now.hour 3 1 false", "🏖️ 3 1 2"} << Codes{B, B, 3, 1, 5};
+        // Autumn: 02:59 summer time is followed by 02:00 winter time. Each
+        // hour costs as many kronor as hours have passed since midnight.
+        const Day elapsed = [](const QDateTime &date, Zone) {
+            return std::optional(decodeServiceDay(
+                serviceDay(date.toLocalTime().date(), 15, [](int index, const QDateTime &) { return index / 4; })));
+        };
+        auto utc = [](int h, int m, int s = 0) { return QDateTime(QDate(2025, 10, 26), QTime(h, m, s), Qt::UTC).toLocalTime(); };
+        QTest::newRow("autumn, into the second 02 hour") << elapsed << utc(0, 59) << utc(1, 0, 20)
+                                                         << QStringList{"🏖️🏖️ Date.now.hour 2 2 false", "🏖️ 2 2 0"} << Codes{B, B, 3, 0, 0};
+        QTest::newRow("autumn, then 03") << elapsed << utc(1, 59) << utc(2, 0, 20)
+                                         << QStringList{"🏖️🏖️ Date.now.hour 3 2 false", "🏖️ 3 2 1"} << Codes{B, B, 4, 0, 0};
+    }
+    void hourCheck()
+    {
+        QFETCH(Day, answer);
+        QFETCH(QDateTime, before);
+        QFETCH(QDateTime, after);
+        QFETCH(QStringList, lines);
+        QFETCH(Codes, digits);
+        auto provider = std::make_shared<ScriptedProvider>(answer);
+        m_now = before;
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        load(model);
+        m_now = after;
+        model.tick();
+        settle();
+        QCOMPARE(output.lines().filter(QRegularExpression(QStringLiteral("^🏖"))), lines);
+        QCOMPARE(codes(model.spotPrice()), digits);
+        QVERIFY(model.selectedDate() == after && model.state() == State::loaded && provider->calls.size() == 1);
+    }
+
+    // Asked at 23:59:55, answered at 00:00:05: yesterday's prices stay
+    // under yesterday's date, and the next tick loads the new day.
+    void loadThatCrossesMidnight()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
+        provider->holding = true;
+        m_now = local(2025, 12, 31, 23, 59, 55);
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        model.perform(ViewModelAction::reload());
+        settle();
+        m_now = local(2026, 1, 1, 0, 0, 5);
+        provider->release(0);
+        settle();
+        QCOMPARE(codes(model.spotPrice()), (Codes{B, 2, 3, 1, 5}));
+        QCOMPARE(model.dateText(), QStringLiteral("onsdag 31 dec. 2025, 23:00"));
+
+        provider->holding = false;
+        const auto printed = output.lines().size();
+        model.tick();
+        QCOMPARE(codes(model.spotPrice()), blank); // no old price under the new date line
+        QCOMPARE(output.lines().mid(printed), (QStringList{"🏗️ Updating spot prices", "🏖️🏖️ Date.now.hour 0 0 false"}));
+        settle();
+        QVERIFY(codes(model.spotPrice()) == (Codes{B, B, B, 1, 5}) && provider->calls.at(1).date == m_now);
+        QCOMPARE(model.dateText(), QStringLiteral("torsdag 1 jan. 2026, 00:00"));
+    }
+
+    // After a failure: the first tick, then 2, 4 and 8 minutes later, then
+    // every 15 minutes; never while a load waits or runs; a success ends it.
+    void failedLoadsAreRetriedWithPauses()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &, Zone) -> std::optional<std::vector<SpotPriceModel>> {
+            throw std::runtime_error("Host not found");
+        });
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        load(model);
+        QCOMPARE(output.lines(), QStringList{"❌ Failed with error Host not found"});
+        QList<int> retries;
+        for (int minute = 1; minute <= 60; ++minute) {
+            const auto before = provider->calls.size();
+            model.tick();
+            settle();
+            if (provider->calls.size() > before)
+                retries.append(minute);
+        }
+        QCOMPARE(retries, (QList<int>{1, 3, 7, 15, 30, 45, 60}));
+        // A reload is asked for when a retry is due: one load, not two.
+        for (int minute = 0; minute < 14; ++minute)
+            model.tick();
+        model.perform(ViewModelAction::reload());
+        model.tick();
+        settle();
+        QCOMPARE(provider->calls.size(), std::size_t(9));
+
+        provider->answer = hourNumberDays(60);
+        for (int minute = 0; minute < 30; ++minute) {
+            model.tick();
+            settle();
+        }
+        QCOMPARE(provider->calls.size(), std::size_t(10)); // the 15th tick, then no more
+        QCOMPARE(model.state(), State::loaded);
+    }
+
+    // Gone while its load runs: the answer finds no view model and says nothing.
+    void viewModelMayGoWhileLoading()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        provider->holding = true;
+        auto *model = new ContentViewModel(provider, clock());
+        CapturedOutput output;
+        model->perform(ViewModelAction::reload());
+        settle();
+        delete model;
+        provider->release(0);
+        settle();
+        QVERIFY(output.lines().isEmpty());
+    }
+
+    // The mock answers at once with one record of now; a cancel from
+    // another thread ends its wait.
+    void mock()
+    {
+        RequestMock mock(0s);
+        auto task = mock.fetch(local(2001, 1, 1, 0, 0), Zone::se1);
+        QVERIFY(task.isReady());
+        const SpotPriceModel record = runTask(std::move(task)).value()->front();
+        QVERIFY(qAbs(*record.spotPriceSEK) <= 99.0 && record.spotPriceEUR == 0.01 && record.exr == 10.1);
+        QVERIFY(qAbs(record.timeStart->secsTo(QDateTime::currentDateTimeUtc())) <= 5);
+        QCOMPARE(record.timeStart->secsTo(*record.timeEnd), 3600);
+        mock.timeout = 30s;
+        std::stop_source source;
+        std::thread other;
+        QTimer::singleShot(0, this, [&] { other = std::thread([&source] { source.request_stop(); }); });
+        const auto outcome = runTask(mock.fetch(m_now, Zone::se3, source.get_token()));
+        other.join();
+        QVERIFY(outcome.error<CancellationError>());
+    }
+
+    void recordsKeepWhatTheyHold()
+    {
+        const auto day = decodeServiceDay(R"([{}, {"SEK_per_kWh":null,"EXR":11.2,"x":[1]}, {"SEK_per_kWh":"NaN","EUR_per_kWh":"-Infinity"}])");
+        QVERIFY(!day[0].spotPriceSEK && !day[0].spotPriceEUR && !day[0].exr && !day[0].timeStart && !day[0].timeEnd);
+        QVERIFY(!day[1].spotPriceSEK && day[1].exr == 11.2 && day[0].id != day[1].id);
+        QVERIFY(std::isnan(*day[2].spotPriceSEK) && *day[2].spotPriceEUR == -HUGE_VAL);
+        try {
+            decodeServiceDay(R"([{"SEK_per_kWh":1.0},{"EXR":[2],"SEK_per_kWh":-1e400}])");
+            QFAIL("a number beyond a double was accepted");
+        } catch (const tarimo::api_client::DecodingError &error) {
+            QCOMPARE(error.what(), "Cannot decode [1].SEK_per_kWh: the number -1e400 does not fit in a double");
+        }
+    }
+
+    // The local calendar day, also where it is already the next one in UTC.
+    void pathOfTheLocalDay()
+    {
+        for (const QDateTime &date : {local(2024, 12, 31, 23, 59), local(2024, 12, 31, 23, 59).toUTC()})
+            QCOMPARE(Request::path(date, Zone::se1), QStringLiteral("/api/v1/prices/2024/12-31_SE1.json"));
+        QCOMPARE(Request::path(local(2025, 1, 1, 0, 30).toUTC(), Zone::se4), QStringLiteral("/api/v1/prices/2025/01-01_SE4.json"));
+    }
+
+    // A failed load says why and the digits stay as they were; where a copy
+    // of the day was saved, that copy is shown instead, with one line more.
+    void failedLoad_data()
+    {
+        QTest::addColumn<std::optional<Answer>>("answer"); // none: server gone
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("savedReason"); // none: the response is kept
+        QTest::newRow("server gone") << std::optional<Answer>() << "Connection refused" << "Connection refused";
+        const QString notFound = "Service responded with error (404 notFound)";
+        QTest::newRow("404") << std::optional(Answer::json("{}", 404)) << notFound << notFound;
+        const QString undecodable = "Cannot decode [0]: expected an object but found a number (1)";
+        QTest::newRow("undecodable") << std::optional(Answer::json("[1]")) << undecodable << undecodable;
+        QTest::newRow("empty body") << std::optional(Answer::json({})) << "Model were not provided (404)" << "empty answer";
+        QTest::newRow("no record of the hour") << std::optional(Answer::json(R"([{"SEK_per_kWh":1.0}])"))
+                                               << "current hour was not provided in the reponse (404)" << QString();
+    }
+    void failedLoad()
+    {
+        QFETCH(std::optional<Answer>, answer);
+        QFETCH(QString, reason);
+        QFETCH(QString, savedReason);
+        CapturedOutput output;
+        auto model = load(std::make_shared<Request>(m_baseUrl, m_server->makeTransport()));
+        load(); // saves the day
+        if (answer)
+            m_server->serve(todayPath, *answer);
+        else
+            m_server.reset();
+        load(*model);
+        QVERIFY(model->state() == State::error && model->spotPrice() == makeDigitModel(1415));
+        QCOMPARE(bool(model->response()), savedReason.isNull());
+        QVERIFY2(output.lines().last().startsWith("❌ Failed with error " + reason), qPrintable(output.lines().last()));
+        if (savedReason.isNull())
+            return;
+        model = load();
+        QCOMPARE(model->spotPrice(), makeDigitModel(1415));
+        const QString saved = output.lines().value(output.lines().size() - 2);
+        QVERIFY2(saved.startsWith("💾 Prices from the saved copy se3 2025-11-12 after error " + savedReason), qPrintable(saved));
+    }
+
+    // Online the service's day is shown, never a saved one, and saved as
+    // sent in a private folder beside yesterday and tomorrow only.
+    void onlineLoadSavesTheDay()
+    {
+        load();
+        QCOMPARE(QFileInfo(m_folder).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QStringList kept{"2025-11-11_SE1.json", todayFile, "2025-11-13_SE4.json", "notes.txt"};
+        for (const QString &name : kept + QStringList{"2025-11-10_SE3.json", "2025-11-14_SE3.json", "2025-11-09_SE2.json.Ab12Cd"})
+            writeFile(m_folder + u'/' + name, body(m_now.date(), 50));
+        QCOMPARE(load()->spotPrice(), makeDigitModel(1415));
+        QCOMPARE(readFile(m_folder + u'/' + todayFile), body(m_now.date()));
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), kept);
+    }
+
+    // Tomorrow is fetched from 13:00, at most once an hour, until it is
+    // saved; at midnight without network it is shown.
+    void prefetchTomorrow()
+    {
+        const auto prices = std::make_shared<CachingRequest>(m_baseUrl, m_server->makeTransport(), m_folder, clock());
+        const QString tomorrowPath = QStringLiteral("/api/v1/prices/2025/11-13_SE3.json");
+        for (const auto &[time, status, requests] : {std::tuple(QTime(12, 59), 200, 0), std::tuple(QTime(13, 30), 404, 1),
+                                                     std::tuple(QTime(14, 29), 200, 1), std::tuple(QTime(14, 30), 200, 2),
+                                                     std::tuple(QTime(15, 31), 200, 2)}) {
+            m_now.setTime(time);
+            m_server->serve(tomorrowPath, Answer::json(body(m_now.date().addDays(1)), status));
+            QVERIFY(runTask(prices->prefetchTomorrow(Zone::se3)).succeeded());
+            QCOMPARE(m_server->requestCount(), requests);
+        }
+        ContentViewModel model(prices, clock());
+        m_server.reset();
+        m_now = local(2025, 11, 13, 0, 0, 40);
+        model.tick();
+        QTRY_COMPARE(model.spotPrice(), makeDigitModel(15));
+    }
+
+    // A saved file that cannot be trusted is never shown: offline the load
+    // fails with one line more and the file goes (a folder stays). Online
+    // the day is saved in its place, or one line says why not.
+    void badCacheIsNeverShown_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"truncated", "another day", "link to a good day", "pipe", "folder"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void badCacheIsNeverShown()
+    {
+        QFETCH(QString, kind);
+        QVERIFY(QDir().mkpath(m_folder));
+        const QString path = m_folder + u'/' + todayFile;
+        const QString elsewhere = m_temporary->filePath(QStringLiteral("good.json"));
+        const QByteArray good = body(m_now.date());
+        if (kind == u"truncated")
+            writeFile(path, good.left(good.size() / 2));
+        else if (kind == u"another day")
+            writeFile(path, body(m_now.date().addDays(-1)));
+        else if (kind == u"folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == u"pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else {
+            writeFile(elsewhere, good);
+            QVERIFY(QFile::link(elsewhere, path));
+        }
+
+        const QUrl service = m_baseUrl;
+        m_baseUrl = TestServer::https()->baseUrl(); // a port nobody listens on any more
+        CapturedOutput offline;
+        QCOMPARE(load()->state(), State::error);
+        QCOMPARE(offline.lines().filter(QRegularExpression(QStringLiteral("^(💾|❌)"))).size(), 2);
+        QCOMPARE(QFileInfo::exists(path) || QFileInfo(path).isSymLink(), kind == u"folder");
+
+        m_baseUrl = service;
+        CapturedOutput online;
+        QCOMPARE(load()->spotPrice(), makeDigitModel(1415));
+        QCOMPARE(online.lines().filter(QRegularExpression("^💾 Cannot save prices: " + todayFile)).size(), kind == u"folder" ? 1 : 0);
+        QCOMPARE(readFile(path), kind == u"folder" ? QByteArray() : good);
+        QCOMPARE(readFile(elsewhere), kind.startsWith(u"link") ? good : QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(PriceTest)
+#include "price_test.moc"
