@@ -4,17 +4,10 @@
 // the provider interface (the view model, the display).
 
 #include "price/request.h"
-#include "price/request_provider.h"
 #include "tests/support/price_day.h"
 
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTimer>
-#include <QTimer>
-
-#include <chrono>
-#include <functional>
-#include <memory>
-#include <vector>
 
 namespace tarimo::test_support {
 
@@ -38,28 +31,23 @@ public:
     };
     using Answer = std::function<std::optional<std::vector<price::SpotPriceModel>>(const QDateTime &, price::Zone)>;
 
-    explicit ScriptedProvider(Answer answer)
-        : answer(std::move(answer))
-    {}
+    explicit ScriptedProvider(Answer answer) : answer(std::move(answer)) {}
 
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime date, price::Zone zone) override
     {
         auto gate = holding ? std::make_shared<QTimer>() : nullptr;
         calls.push_back({date, zone, gate});
-        if (gate)
+        if (gate) {
+            gate->setSingleShot(true);
             co_await qCoro(gate.get(), &QTimer::timeout);
-        if (delay > std::chrono::milliseconds(0))
+        }
+        if (delay.count() > 0)
             co_await QCoro::sleepFor(delay);
         co_return answer(date, zone);
     }
 
     // Lets call `index` give its answer now.
-    void release(std::size_t index)
-    {
-        QTimer &gate = *calls.at(index).gate;
-        gate.setSingleShot(true);
-        gate.start(0);
-    }
+    void release(std::size_t index) { calls.at(index).gate->start(0); }
 
     Answer answer;
     // Each fetch waits for release() instead of a delay.
@@ -73,8 +61,7 @@ public:
 inline ScriptedProvider::Answer hourNumberDays(int minutesPerRecord)
 {
     return [minutesPerRecord](const QDateTime &date, price::Zone) {
-        return std::optional(
-            decodeServiceDay(serviceDay(date.toLocalTime().date(), minutesPerRecord, hourNumberPrice)));
+        return std::optional(decodeServiceDay(serviceDay(date.toLocalTime().date(), minutesPerRecord, hourNumberPrice)));
     };
 }
 
