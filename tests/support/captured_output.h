@@ -11,9 +11,7 @@ namespace tarimo::test_support {
 class CapturedOutput
 {
 public:
-    CapturedOutput() = default;
     ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-    CapturedOutput(const CapturedOutput &) = delete;
 
     QByteArray bytes() const { return QByteArray::fromStdString(m_buffer.str()); }
     // Each line without its line break; an unfinished last line counts too.

@@ -17,6 +17,7 @@ struct Outcome
 {
     std::optional<std::conditional_t<std::is_void_v<T>, std::monostate, T>> m_value;
     std::exception_ptr m_error;
+    QString m_errorText; // what() of the exception
 
     bool finished() const { return m_value || m_error; }
     bool succeeded() const { return m_value.has_value(); }
@@ -37,16 +38,7 @@ struct Outcome
     }
 
     // what() of the exception, or what became of the task.
-    QString errorText() const
-    {
-        try {
-            if (m_error)
-                std::rethrow_exception(m_error);
-        } catch (const std::exception &e) {
-            return QString::fromUtf8(e.what());
-        }
-        return m_value ? QStringLiteral("finished") : QStringLiteral("still running");
-    }
+    QString errorText() const { return m_error ? m_errorText : m_value ? "finished" : "still running"; }
 };
 
 // Runs the event loop until the task ends or the limit passes. Unlike
@@ -63,6 +55,9 @@ Outcome<T> runTask(QCoro::Task<T> task, std::chrono::milliseconds limit = std::c
                 co_await task, outcome->m_value.emplace();
             else
                 outcome->m_value.emplace(co_await task);
+        } catch (const std::exception &e) {
+            outcome->m_error = std::current_exception();
+            outcome->m_errorText = QString::fromUtf8(e.what());
         } catch (...) {
             outcome->m_error = std::current_exception();
         }

@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QSslSocket>
 #include <QTimer>
-#include <QtCore/qtestsupport_core.h>
 
 namespace tarimo::test_support {
 
@@ -35,12 +34,6 @@ TestCertificateAuthority::TestCertificateAuthority(const QString &commonName)
                             " -addext keyUsage=critical,keyCertSign,cRLSign", commonName, {"ca.crt"})[0])
 {}
 
-const TestCertificateAuthority &TestCertificateAuthority::shared()
-{
-    static const TestCertificateAuthority authority;
-    return authority;
-}
-
 IssuedCertificate TestCertificateAuthority::issue(const QStringList &dnsNames, const QStringList &ipAddresses) const
 {
     const QString name = QStringLiteral("server%1").arg(++m_issued);
@@ -53,13 +46,6 @@ IssuedCertificate TestCertificateAuthority::issue(const QStringList &dnsNames, c
                        "basicConstraints=CA:FALSE -addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=serverAuth")
             .arg(name, names.join(u',')), (dnsNames + ipAddresses).value(0), {name + ".crt", name + ".key"});
     return {QSslCertificate(pem[0], QSsl::Pem), QSslKey(pem[1], QSsl::Ec, QSsl::Pem)};
-}
-
-const IssuedCertificate &TestCertificateAuthority::loopbackCertificate() const
-{
-    if (!m_loopback)
-        m_loopback = std::make_unique<IssuedCertificate>(issue({"localhost"}, {"127.0.0.1"}));
-    return *m_loopback;
 }
 
 TestServer::TestServer(bool https, IssuedCertificate certificate, QSslCertificate authority)
@@ -130,11 +116,6 @@ void TestServer::send(QTcpSocket *socket, const Answer &answer, qsizetype offset
         QTimer::singleShot(0, socket, [socket, answer, offset, size] { send(socket, answer, offset + size); });
     else if (answer.untilClose)
         socket->disconnectFromHost();
-}
-
-bool TestServer::waitForRequests(qsizetype count, std::chrono::milliseconds timeout)
-{
-    return QTest::qWaitFor([&] { return m_requests.size() >= count; }, int(timeout.count()));
 }
 
 std::shared_ptr<api_client::URLSession> TestServer::makeTransport(api_client::URLSessionOptions options) const

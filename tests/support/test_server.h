@@ -5,6 +5,7 @@
 #include <QSslKey>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 
 #include <deque>
 
@@ -24,13 +25,22 @@ class TestCertificateAuthority
 public:
     explicit TestCertificateAuthority(const QString &commonName = QStringLiteral("Tarimo Test CA"));
     // One per process, made on first use.
-    static const TestCertificateAuthority &shared();
+    static const TestCertificateAuthority &shared()
+    {
+        static const TestCertificateAuthority authority;
+        return authority;
+    }
 
     QSslCertificate certificate() const { return m_certificate; }
     // A server certificate for these host names and IP addresses.
     IssuedCertificate issue(const QStringList &dnsNames, const QStringList &ipAddresses = {}) const;
     // For 127.0.0.1 and localhost; made once per authority.
-    const IssuedCertificate &loopbackCertificate() const;
+    const IssuedCertificate &loopbackCertificate() const
+    {
+        if (!m_loopback)
+            m_loopback = std::make_unique<IssuedCertificate>(issue({"localhost"}, {"127.0.0.1"}));
+        return *m_loopback;
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_directory = std::make_unique<QTemporaryDir>();
@@ -134,7 +144,10 @@ public:
     void stallConnections(int count) { m_stalledConnections = count; }
 
     // Runs the event loop until this many requests arrived or time ran out.
-    bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    bool waitForRequests(qsizetype count, std::chrono::milliseconds timeout = std::chrono::seconds(5))
+    {
+        return QTest::qWaitFor([&] { return m_requests.size() >= count; }, int(timeout.count()));
+    }
     // A transport of its own (fresh network manager) that trusts this server.
     std::shared_ptr<api_client::URLSession> makeTransport(api_client::URLSessionOptions options = {}) const;
 

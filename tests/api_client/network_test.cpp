@@ -1,9 +1,11 @@
-#include "api_client/url_session.h"
+#include "api_client/api_client.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/run_task.h"
 #include "tests/support/test_server.h"
 
 #include <QTest>
 
+#include <cmath>
 #include <thread>
 
 Q_DECLARE_METATYPE(tarimo::test_support::Answer)
@@ -12,22 +14,103 @@ Q_DECLARE_METATYPE(std::optional<QByteArray>)
 using namespace tarimo::api_client;
 using namespace tarimo::test_support;
 using namespace std::chrono_literals;
+using Request = Client::Request;
+using KeyValues = QuerystringState::KeyValues;
 
 namespace {
 
 URLRequest makeRequest(const QUrl &url, const QString &method = QStringLiteral("GET"),
                        std::optional<QByteArray> body = std::nullopt, double timeout = 5)
 {
-    URLRequest request(url);
+    URLRequest request(url, URLRequest::CachePolicy::useProtocolCachePolicy, timeout);
     request.httpMethod = method;
     request.httpBody = std::move(body);
-    request.timeoutInterval = timeout;
     return request;
 }
 
 Outcome<TransferResult> fetch(URLSessionProvider &session, URLRequest request)
 {
     return runTask(session.data(std::move(request)), 20s);
+}
+
+struct Person
+{
+    QString firstName;
+    std::vector<int> ids;
+    std::optional<double> height;
+
+    static constexpr auto codingFields = std::tuple{
+        JsonField{"firstName", &Person::firstName},
+        JsonField{"ids", &Person::ids},
+        JsonField{"height", &Person::height},
+    };
+};
+using People = std::vector<Person>;
+
+// The "Client: 💬 " prefix of the client's lines, and its check mark.
+const QByteArray info = QByteArray("Client: \xF0\x9F\x92\xAC ");
+const QByteArray checkMark = QByteArray("\xE2\x9C\x85");
+const QByteArray records = R"([{"first_name":"a","ids":[]}])";
+
+// Records the order in which the client calls it.
+class ScriptedCredentials final : public CredentialsProvider
+{
+public:
+    QStringList calls;
+    std::optional<Client::Credentials> current;
+    std::optional<Client::Credentials> refreshed;
+    bool keepsStored = true;
+
+    QCoro::Task<std::optional<Client::Credentials>> credentials() override
+    {
+        calls.append(QStringLiteral("credentials"));
+        // QCoro 0.8 moves from a named value given to co_return: return a copy.
+        co_return std::optional<Client::Credentials>(current);
+    }
+    QCoro::Task<> storeCredentials(Client::Credentials credentials) override
+    {
+        calls.append(QStringLiteral("store ") + credentials.accessToken);
+        if (keepsStored)
+            current = credentials;
+        co_return;
+    }
+    QCoro::Task<std::optional<Client::Credentials>> refreshCredentials() override
+    {
+        calls.append(QStringLiteral("refresh"));
+        co_return std::optional<Client::Credentials>(refreshed);
+    }
+};
+
+Client::Credentials token(const QString &accessToken, const QString &type = QStringLiteral("bearer"))
+{
+    return Client::Credentials{accessToken, type, 3600, std::nullopt, std::nullopt};
+}
+
+Client::Configuration configuration(const QUrl &baseURL, std::shared_ptr<URLSessionProvider> transport = {},
+                                    std::shared_ptr<CredentialsProvider> provider = {})
+{
+    return Client::Configuration{baseURL, std::move(provider), std::move(transport),
+                                 KeyDecodingStrategy::convertFromSnakeCase, DateDecodingStrategy::iso8601,
+                                 NonConformingFloatStrategy::convertingToString(
+                                     QStringLiteral("+Infinity"), QStringLiteral("-Infinity"), QStringLiteral("NaN")),
+                                 std::nullopt};
+}
+
+Request build(QCoro::Task<Request> task)
+{
+    return runTask(std::move(task)).m_value.value(); // throws if building failed
+}
+
+QByteArray bodyOf(const Request &request)
+{
+    return request.urlRequest() ? request.urlRequest()->httpBody.value_or("<no body>") : "<no request>";
+}
+
+QCoro::Task<Client::Response<People>> getAndDispatch(Client client, QString path,
+                                                     std::optional<KeyValues> parameters = std::nullopt)
+{
+    const Request request = co_await client.makeGetRequest(path, parameters);
+    co_return co_await request.dispatch<People>();
 }
 
 } // namespace
@@ -37,7 +120,8 @@ Outcome<TransferResult> fetch(URLSessionProvider &session, URLRequest request)
     const auto error = (outcome).error<TransportError>();                                                            \
     QVERIFY2(error, qPrintable((outcome).errorText()))
 
-class TransportTest : public QObject
+// The transport over loopback HTTP(S), and the client built on it.
+class NetworkTest : public QObject
 {
     Q_OBJECT
 
@@ -48,10 +132,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("method");
         QTest::addColumn<std::optional<QByteArray>>("body");
         QTest::newRow("GET") << true << "GET" << std::optional<QByteArray>();
-        QTest::newRow("GET over http") << false << "GET" << std::optional<QByteArray>();
         QTest::newRow("POST") << true << "POST" << std::optional<QByteArray>("first_name=a%20b");
         QTest::newRow("DELETE with body") << true << "DELETE" << std::optional<QByteArray>("x=1");
-        QTest::newRow("PUT, empty body") << false << "PUT" << std::optional<QByteArray>("");
+        QTest::newRow("PUT over http, empty body") << false << "PUT" << std::optional<QByteArray>("");
     }
     void sendsMethodHeadersAndBody()
     {
@@ -329,7 +412,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("named"); // in the error text; empty: a scheme refused
         QTest::newRow("file") << "file:///etc/hostname" << "GET" << "X-Note" << "" << "";
-        QTest::newRow("data") << "data:text/plain,hello" << "GET" << "X-Note" << "" << "";
         QTest::newRow("no host") << "http:///path" << "GET" << "X-Note" << "" << "";
         QTest::newRow("CR LF in value") << "" << "GET" << "X-Note" << "a\r\nX-Injected: 1" << "X-Note";
         QTest::newRow("CR in value") << "" << "GET" << "X-Note" << "a\rb" << "X-Note";
@@ -372,7 +454,207 @@ private Q_SLOTS:
         worker.join();
         QCOMPARE(text, QStringLiteral("The network transport was used outside the thread that made it"));
     }
+
+    // Where a path leads from the base URL, for every verb.
+    void resolvesPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected"); // empty: no URL, and nothing to send
+        QTest::newRow("relative path below the base's") << "data/items" << "https://h.example/api/v1/data/items";
+        QTest::newRow("absolute path replaces the base's") << "/data/items" << "https://h.example/data/items";
+        QTest::newRow("dot segments") << "../v2/items" << "https://h.example/api/v2/items";
+        QTest::newRow("space") << "data items" << "";
+        QTest::newRow("bad host") << "http://[::1/x" << "";
+    }
+    void resolvesPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        const Client client(configuration(QUrl(QStringLiteral("https://h.example/api/v1/"))));
+        const QList<std::pair<QString, Request>> requests{
+            {"GET", build(client.makeGetRequest(path, KeyValues{{"a", {"1"}}}))},
+            {"DELETE", build(client.makeDeleteRequest(path, std::nullopt))},
+            {"POST", build(client.makePostRequest(path, Person{}, ContentType::json))},
+            {"PUT", build(client.makePutRequest(path, Person{}, ContentType::form))}};
+        for (const auto &[method, request] : requests) {
+            QCOMPARE(request.urlRequest().has_value(), !expected.isEmpty());
+            QCOMPARE(request.config().has_value(), !expected.isEmpty());
+            if (expected.isEmpty())
+                continue;
+            QCOMPARE(request.urlRequest()->url.adjusted(QUrl::RemoveQuery), QUrl(expected));
+            QCOMPARE(request.urlRequest()->httpMethod, method);
+            QCOMPARE(request.urlRequest()->value(QStringLiteral("Accept")), QStringLiteral("application/json"));
+        }
+    }
+
+    void headersAndBodies()
+    {
+        auto provider = std::make_shared<ScriptedCredentials>();
+        const Client client(configuration(QUrl(QStringLiteral("https://h.example/")), nullptr, provider));
+        // The token type is not used: always "Bearer ".
+        provider->current = token(QStringLiteral("abc"), QStringLiteral("mac"));
+        const Person person{QStringLiteral("a"), {1}, std::nullopt};
+        const Request json = build(client.makePostRequest(QStringLiteral("p"), person, ContentType::json))
+                                 .withHeader(QStringLiteral("X-Token"), QStringLiteral("1"))
+                                 .withHeader(QStringLiteral("x-token"), QStringLiteral("2"));
+        QCOMPARE(json.urlRequest()->value(QStringLiteral("Authorization")), QStringLiteral("Bearer abc"));
+        QCOMPARE(json.urlRequest()->value(QStringLiteral("X-TOKEN")), QStringLiteral("2"));
+        QCOMPARE(bodyOf(json), QByteArray(R"({"first_name":"a","ids":[1]})")); // declared order, absent left out
+        QCOMPARE(provider->calls, QStringList{"credentials"});
+
+        // On GET and DELETE the body becomes the query, in snake_case; the
+        // unencoded pair is parsed, so "+" reads as a space.
+        const Request get = Request(QUrl(QStringLiteral("https://h.example/n?z=1")))
+                                .withMethod(HttpMethod::delete_)
+                                .withBody(Person{QStringLiteral("a+b"), {}, {}}, KeyEncodingStrategy::useDefaultKeys);
+        QCOMPARE(get.urlRequest()->url.query(QUrl::FullyEncoded), QStringLiteral("first_name=a%20b&z=1"));
+        // Without a URL request every change is a no-op, not a crash.
+        const Request empty = Request(std::nullopt).withBearerToken("t").withAccept().withQuery(KeyValues{{"a", {"1"}}});
+        QVERIFY(!empty.withBody(person, KeyEncodingStrategy::useDefaultKeys).urlRequest());
+    }
+
+    // The whole road: build, send over HTTPS, check, decode, log.
+    void endToEndOverHttps()
+    {
+        auto server = TestServer::https();
+        server->serveJson(QStringLiteral("/api/v1/items"),
+                          R"([{"first_name":"öre","ids":[1],"height":"NaN"},{"first_name":"b","ids":[]}])");
+        const Client client(configuration(server->url(QStringLiteral("/api/v1/")), server->makeTransport()));
+        CapturedOutput output;
+        const auto outcome = runTask(getAndDispatch(client, QStringLiteral("items"), KeyValues{{"page", {"2"}}}));
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.value().status, HttpStatusCode::ok);
+        QCOMPARE(outcome.value().model->size(), std::size_t(2));
+        QCOMPARE(outcome.value().model->at(0).firstName, QStringLiteral("\u00F6re"));
+        QVERIFY(std::isnan(*outcome.value().model->at(0).height)); // the configured float texts
+        QCOMPARE(server->lastRequest().target, QByteArray("/api/v1/items?page=2"));
+        QCOMPARE(server->lastRequest().header("Accept"), QByteArray("application/json"));
+        QCOMPARE(output.bytes(), info + "[GET] /api/v1/items page=2 \n" + info + checkMark + " [200] /api/v1/items \n");
+
+        server->enqueue(Answer::json("[1,{\"a\":null}]", 201)); // an empty response takes any JSON
+        const Person person{QStringLiteral("a b-c"), {1, 2}, {}};
+        auto post = [&]() -> QCoro::Task<Client::Response<Client::EmptyResponse>> {
+            const Request request = co_await client.makePostRequest(QString("people"), person, ContentType::form);
+            co_return co_await request.dispatch<Client::EmptyResponse>();
+        };
+        const auto posted = runTask(post());
+        QVERIFY2(posted.succeeded(), qPrintable(posted.errorText()));
+        QCOMPARE(posted.value().status, HttpStatusCode::created);
+        // Lists become repeated pairs; all but letters, marks and digits is escaped.
+        QCOMPARE(server->lastRequest().body, QByteArray("first_name=a%20b%2Dc&ids=1&ids=2"));
+        QCOMPARE(server->lastRequest().header("Content-Type"), QByteArray("application/x-www-form-urlencoded; charset=utf-8"));
+
+        // The configured timeout reaches the transport.
+        Client::Configuration config = configuration(server->baseUrl(), server->makeTransport());
+        config.timeout = 0.2;
+        server->enqueue(Answer::silent());
+        QCOMPARE(runTask(getAndDispatch(Client(config), QStringLiteral("/slow"))).errorText(),
+                 QStringLiteral("The server sent nothing for 0.2 seconds (127.0.0.1:%1)").arg(server->port()));
+    }
+
+    // Answers and refused tokens: what the client returns, throws and logs,
+    // and the provider's calls in order. Only 401 and 403 make it refresh,
+    // and the answer to the second send is final whatever it is.
+    void dispatch_data()
+    {
+        QTest::addColumn<Answer>("first");
+        QTest::addColumn<QString>("initial");   // empty: no token; "-": no provider
+        QTest::addColumn<QString>("refreshed"); // empty: the refresh gives none
+        QTest::addColumn<bool>("keepsStored");
+        QTest::addColumn<int>("second"); // the status of a second answer, with records
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QByteArrayList>("authorizations"); // per request; "-" for none
+        QTest::addColumn<int>("status");                     // at the end; 0: not a known code
+        const QStringList once{"credentials"};
+        const QStringList refresh{"credentials", "refresh", "store new", "credentials"};
+        const QByteArrayList none{"-"};
+        const QByteArrayList oldThenNew{"Bearer old", "Bearer new"};
+        // Empty bodies are never decoded, even for a type they could not be.
+        QTest::newRow("204, empty") << Answer::make(204) << "" << "new" << true << 0 << once << none << 204;
+        QTest::newRow("304") << Answer::make(304) << "" << "new" << true << 0 << once << none << 304;
+        QTest::newRow("200 with records") << Answer::json(records) << "" << "new" << true << 0 << once << none << 200;
+        QTest::newRow("299 is not in the table") << Answer::json("[]", 299) << "" << "new" << true << 0 << once << none << 0;
+        QTest::newRow("404") << Answer::json("{}", 404) << "" << "new" << true << 0 << once << none << 404;
+        QTest::newRow("401 without provider") << Answer::json("{}", 401) << "-" << "new" << true << 0 << QStringList()
+                                              << none << 401;
+        QTest::newRow("401 refreshed") << Answer::json("{}", 401) << "old" << "new" << true << 200 << refresh << oldThenNew << 200;
+        QTest::newRow("403 refreshed") << Answer::json("{}", 403) << "old" << "new" << true << 200 << refresh << oldThenNew << 200;
+        QTest::newRow("refused again") << Answer::json("{}", 401) << "old" << "new" << true << 401 << refresh << oldThenNew << 401;
+        QTest::newRow("refresh gives none") << Answer::json("{}", 403) << "old" << "" << true << 0
+                                            << QStringList{"credentials", "refresh"} << QByteArrayList{"Bearer old"} << 403;
+        QTest::newRow("credentials stay none") << Answer::json("{}", 401) << "" << "new" << false << 204 << refresh
+                                               << QByteArrayList{"-", "-"} << 204;
+    }
+    void dispatch()
+    {
+        QFETCH(Answer, first);
+        QFETCH(QString, initial);
+        QFETCH(QString, refreshed);
+        QFETCH(bool, keepsStored);
+        QFETCH(int, second);
+        QFETCH(QStringList, calls);
+        QFETCH(QByteArrayList, authorizations);
+        QFETCH(int, status);
+        auto server = TestServer::https();
+        server->enqueue(first);
+        server->enqueue(Answer::json(records, second));
+        auto provider = std::make_shared<ScriptedCredentials>();
+        if (!initial.isEmpty() && initial != QLatin1String("-"))
+            provider->current = token(initial);
+        if (!refreshed.isEmpty())
+            provider->refreshed = token(refreshed);
+        provider->keepsStored = keepsStored;
+        const Client client(configuration(server->baseUrl(), server->makeTransport(),
+                                          initial == QLatin1String("-") ? nullptr : provider));
+        CapturedOutput output;
+        const auto outcome = runTask(getAndDispatch(client, QStringLiteral("/me")));
+
+        QCOMPARE(provider->calls, calls);
+        QCOMPARE(server->requestCount(), authorizations.size());
+        for (qsizetype i = 0; i < authorizations.size(); ++i)
+            QCOMPARE(server->requests().at(i).header("Authorization").value_or("-"), authorizations.at(i));
+        const QByteArray tokenLine = info + "\xF0\x9F\x94\x91 Received new token\n";
+        QCOMPARE(output.bytes().contains(tokenLine), authorizations.size() == 2);
+        const QByteArray requestLine = info + "[GET] /me  " + QByteArray(authorizations.first()).replace("-", "") + "\n";
+        QVERIFY(output.bytes().startsWith(requestLine));
+        QCOMPARE(outcome.succeeded(), status > 0 && status < 400);
+        if (outcome.succeeded()) {
+            QCOMPARE(rawValue(outcome.value().status), status);
+            QCOMPARE(outcome.value().model.has_value(), status == 200);
+            QVERIFY(output.bytes().endsWith(info + checkMark + " [" + QByteArray::number(status) + "] /me \n"));
+            return;
+        }
+        const auto error = outcome.error<Client::ErrorResponse>();
+        QVERIFY2(error, qPrintable(outcome.errorText()));
+        QCOMPARE(rawValue(error->status()), status);
+        QCOMPARE(error->data(), server->requestCount() == 2 ? records : first.body);
+        if (status == 404)
+            QCOMPARE(QString::fromUtf8(error->what()), QStringLiteral("Service responded with error (404 notFound)"));
+        QVERIFY(!output.bytes().contains(checkMark)); // failures are thrown, not logged
+    }
+
+    // What fails before anything is sent: no URL, or a token that would add
+    // headers of its own.
+    void failsBeforeSending()
+    {
+        auto server = TestServer::https();
+        auto provider = std::make_shared<ScriptedCredentials>();
+        const Client client(configuration(server->baseUrl(), server->makeTransport(), provider));
+        CapturedOutput output;
+        const auto noURL = runTask(getAndDispatch(client, QStringLiteral("no url here")));
+        QVERIFY2(noURL.error<Client::ErrorResponse>(), qPrintable(noURL.errorText()));
+        QCOMPARE(noURL.error<Client::ErrorResponse>()->message(), QStringLiteral("Configuration is not provided"));
+        QCOMPARE(output.bytes(), info + "invalid\n");
+
+        provider->current = token(QStringLiteral("abc\r\nX-Admin: yes"));
+        const auto injected = runTask(getAndDispatch(client, QStringLiteral("/me")));
+        QVERIFY2(injected.errorText().contains(QLatin1String("Authorization")), qPrintable(injected.errorText()));
+        provider->current.reset();
+        QVERIFY(runTask(getAndDispatch(client, QStringLiteral("/after"))).finished());
+        QCOMPARE(server->requestCount(), 1);
+        QCOMPARE(server->lastRequest().path(), QStringLiteral("/after"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TransportTest)
-#include "transport_test.moc"
+QTEST_GUILESS_MAIN(NetworkTest)
+#include "network_test.moc"
