@@ -51,7 +51,6 @@ private Q_SLOTS:
         QTest::newRow("from: outer underscores kept") << false << "__first_name_" << "__firstName_";
         QTest::newRow("from: double inner") << false << "a__b" << "aB";
         QTest::newRow("to: acronym inside") << true << "myURLValue" << "my_url_value";
-        QTest::newRow("to: capitalised") << true << "Name" << "name";
     }
     void snakeCase()
     {

@@ -242,7 +242,6 @@ private Q_SLOTS:
         QCOMPARE(outcome.value().data, QByteArray("\"arrived\""));
         QCOMPARE(outcome.value().response.url, target.url(QStringLiteral("/done")));
         const RecordedRequest arrived = target.lastRequest();
-        QCOMPARE(arrived.path(), QStringLiteral("/done"));
         QCOMPARE(arrived.method, method);
         QCOMPARE(arrived.body, method == "POST" ? QByteArray("a=1") : QByteArray());
         QCOMPARE(arrived.header("Content-Type").has_value(), method == "POST");
@@ -523,7 +522,6 @@ private Q_SLOTS:
         CapturedOutput output;
         const auto outcome = runTask(getAndDispatch(client, QStringLiteral("items"), KeyValues{{"page", {"2"}}}));
         QVERIFY2(outcome.succeeded(), qPrintable(outcome.errorText()));
-        QCOMPARE(outcome.value().status, HttpStatusCode::ok);
         QCOMPARE(outcome.value().model->size(), std::size_t(2));
         QCOMPARE(outcome.value().model->at(0).firstName, QStringLiteral("\u00F6re"));
         QVERIFY(std::isnan(*outcome.value().model->at(0).height)); // the configured float texts

@@ -88,8 +88,8 @@ void TestServer::incomingConnection(qintptr socketDescriptor)
         m_requests.append(request);
 
         std::optional<Answer> answer;
-        if (!m_queue.empty())
-            answer = m_queue.front(), m_queue.pop_front();
+        if (!m_queue.isEmpty())
+            answer = m_queue.takeFirst();
         else if (m_handler)
             answer = m_handler(request);
         Answer sent = answer.value_or(m_routes.value(request.path(), Answer::text("not found", 404)));

@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>
 
-#include <deque>
-
 namespace tarimo::test_support {
 
 struct IssuedCertificate
@@ -162,7 +160,7 @@ private:
     bool m_https;
     IssuedCertificate m_certificate;
     QSslCertificate m_authority;
-    std::deque<Answer> m_queue;
+    QList<Answer> m_queue;
     std::function<std::optional<Answer>(const RecordedRequest &)> m_handler;
     QMap<QString, Answer> m_routes;
     QList<RecordedRequest> m_requests;
