@@ -120,6 +120,9 @@ public:
         return std::unique_ptr<TestServer>(new TestServer(true, certificate, authority));
     }
 
+    // Its connections go first: closing, they still count on the server.
+    ~TestServer() override { qDeleteAll(findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly)); }
+
     quint16 port() const { return serverPort(); }
     QUrl baseUrl() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2").arg(m_https ? "https" : "http").arg(port())); }
     QUrl url(const QString &pathAndQuery = QStringLiteral("/")) const { return baseUrl().resolved(QUrl(pathAndQuery)); }
