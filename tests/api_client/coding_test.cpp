@@ -49,7 +49,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("from: service key") << false << "SEK_per_kWh" << "sekPerKwh";
         QTest::newRow("from: outer underscores kept") << false << "__first_name_" << "__firstName_";
-        QTest::newRow("from: double inner") << false << "a__b" << "aB";
         QTest::newRow("to: acronym inside") << true << "myURLValue" << "my_url_value";
     }
     void snakeCase()
@@ -118,7 +117,6 @@ private Q_SLOTS:
         const auto read = [&](const char *text) { return decoder.decode<QDateTime>(Json(text)); };
         const auto utc = [](int hour, int minute, int ms = 0) { return QDateTime(QDate(2025, 10, 26), QTime(hour, minute, 0, ms), Qt::UTC); };
         QCOMPARE(read("2025-10-26T02:00:00+02:00"), utc(0, 0));
-        QCOMPARE(read("2025-10-26T02:00:00+02:00").timeSpec(), Qt::UTC);
         QCOMPARE(read("2025-10-26T02:00:00Z"), utc(2, 0));
         QCOMPARE(read("2025-10-26T02:00:00.25-01:30"), utc(3, 30, 250));
         QCOMPARE(read("2025-10-26T03:00:00+0200"), utc(1, 0));

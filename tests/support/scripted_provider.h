@@ -6,8 +6,9 @@
 #include "price/request.h"
 #include "tests/support/price_day.h"
 
-#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroFuture>
 #include <QCoro/QCoroTimer>
+#include <QPromise>
 
 namespace tarimo::test_support {
 
@@ -27,7 +28,7 @@ public:
         QDateTime date;
         price::Zone zone;
         // Set while `holding`: the answer waits until release().
-        std::shared_ptr<QTimer> gate;
+        std::shared_ptr<QPromise<void>> gate;
     };
     using Answer = std::function<std::optional<std::vector<price::SpotPriceModel>>(const QDateTime &, price::Zone)>;
 
@@ -35,11 +36,13 @@ public:
 
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime date, price::Zone zone) override
     {
-        auto gate = holding ? std::make_shared<QTimer>() : nullptr;
+        // A future, not a timer's signal: awaiting a private signal binds a
+        // reference to null inside Qt.
+        auto gate = holding ? std::make_shared<QPromise<void>>() : nullptr;
         calls.push_back({date, zone, gate});
         if (gate) {
-            gate->setSingleShot(true);
-            co_await qCoro(gate.get(), &QTimer::timeout);
+            gate->start();
+            co_await gate->future();
         }
         if (delay.count() > 0)
             co_await QCoro::sleepFor(delay);
@@ -47,7 +50,7 @@ public:
     }
 
     // Lets call `index` give its answer now.
-    void release(std::size_t index) { calls.at(index).gate->start(0); }
+    void release(std::size_t index) { calls.at(index).gate->finish(); }
 
     Answer answer;
     // Each fetch waits for release() instead of a delay.
