@@ -35,9 +35,10 @@ package: configure
 	@cmake --build $(BUILD) --parallel $(JOBS) --target tarimo tarimo_package_files
 	cd $(BUILD) && cpack
 
-# Without the benchmarks. Left out of the run: clang_syntax and the packaging
-# checks build nothing with the sanitizers, and the real-binary test needs
-# Xvfb and measures a program the unit tests already cover under them.
+# Without the benchmarks. Left out of the run: clang_syntax only parses the
+# sources, the packaging check packs a release build, and the real-binary test
+# checks that release program on a virtual display; the unit tests run the
+# same code here.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 sanitize: deps
 	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_BUILD_BENCHMARKS=OFF \
