@@ -2,10 +2,11 @@
 # make test  - install what is missing, build, run every test
 # make bench - install what is missing, build, run the benchmarks
 # make package - install what is missing, build the Debian package build/tarimo_<version>_<arch>.deb
+# make sanitize - the tests built with AddressSanitizer and UBSan in build-sanitize, and run there
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench package clean
+.PHONY: all deps configure build run test bench package sanitize clean
 
 all: build
 
@@ -37,6 +38,20 @@ bench: build
 package: configure
 	@cmake --build $(BUILD) --parallel $(JOBS) --target tarimo tarimo_package_files
 	cd $(BUILD) && cpack
+
+# Without the benchmarks. Left out of the run: clang_syntax only parses the
+# sources, the packaging check packs a release build, and the real-binary test
+# checks that release program on a virtual display; the unit tests run the
+# same code here.
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+sanitize: deps
+	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_BUILD_BENCHMARKS=OFF \
+		-DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
+	@cmake --build build-sanitize --parallel $(JOBS)
+	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure --parallel $(JOBS) -E '^(clang_syntax|packaging.*|app_binary.*)$$'
 
 clean:
 	rm -rf $(BUILD)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 
 #include <iostream>
@@ -13,27 +11,21 @@ namespace tarimo::test_support {
 class CapturedOutput
 {
 public:
-    CapturedOutput()
-        : m_previous(std::cout.rdbuf(m_buffer.rdbuf()))
-    {}
     ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-    CapturedOutput(const CapturedOutput &) = delete;
-    CapturedOutput &operator=(const CapturedOutput &) = delete;
 
     QByteArray bytes() const { return QByteArray::fromStdString(m_buffer.str()); }
-    QString text() const { return QString::fromStdString(m_buffer.str()); }
     // Each line without its line break; an unfinished last line counts too.
     QStringList lines() const
     {
-        QStringList result = text().split(u'\n');
-        if (!result.isEmpty() && result.last().isEmpty())
-            result.removeLast();
-        return result;
+        QStringList lines = QString::fromUtf8(bytes()).split(u'\n');
+        if (lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
     }
 
 private:
     std::ostringstream m_buffer;
-    std::streambuf *m_previous;
+    std::streambuf *m_previous = std::cout.rdbuf(m_buffer.rdbuf());
 };
 
 } // namespace tarimo::test_support

@@ -3,10 +3,7 @@
 // Days of prices as the spot-price service writes them, for tests that serve
 // or decode them.
 
-#include <QByteArray>
-#include <QDate>
 #include <QDateTime>
-#include <QString>
 
 #include <functional>
 
@@ -33,17 +30,13 @@ inline QByteArray serviceDay(QDate day, int minutesPerRecord, const PriceOfRecor
     int index = 0;
     for (QDateTime t = start; t < end; t = t.addSecs(minutesPerRecord * 60), ++index) {
         const double sek = price(index, t.toLocalTime());
-        if (index)
-            json += ',';
-        json += QStringLiteral(R"({"SEK_per_kWh":%1,"EUR_per_kWh":%2,"EXR":%3,"time_start":"%4","time_end":"%5"})")
-                    .arg(sek, 0, 'g', 10)
-                    .arg(sek / exr, 0, 'g', 10)
-                    .arg(exr, 0, 'g', 10)
-                    .arg(serviceTime(t), serviceTime(t.addSecs(minutesPerRecord * 60)))
-                    .toUtf8();
+        json += (index ? "," : "")
+                + QStringLiteral(R"({"SEK_per_kWh":%1,"EUR_per_kWh":%2,"EXR":%3,"time_start":"%4","time_end":"%5"})")
+                      .arg(sek, 0, 'g', 10).arg(sek / exr, 0, 'g', 10).arg(exr, 0, 'g', 10)
+                      .arg(serviceTime(t), serviceTime(t.addSecs(minutesPerRecord * 60)))
+                      .toUtf8();
     }
-    json += ']';
-    return json;
+    return json + ']';
 }
 
 // One price per local hour: the hour's number in kronor, plus a tenth of the

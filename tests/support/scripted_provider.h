@@ -4,17 +4,11 @@
 // the provider interface (the view model, the display).
 
 #include "price/request.h"
-#include "price/request_provider.h"
 #include "tests/support/price_day.h"
 
-#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroFuture>
 #include <QCoro/QCoroTimer>
-#include <QTimer>
-
-#include <chrono>
-#include <functional>
-#include <memory>
-#include <vector>
+#include <QPromise>
 
 namespace tarimo::test_support {
 
@@ -34,32 +28,29 @@ public:
         QDateTime date;
         price::Zone zone;
         // Set while `holding`: the answer waits until release().
-        std::shared_ptr<QTimer> gate;
+        std::shared_ptr<QPromise<void>> gate;
     };
     using Answer = std::function<std::optional<std::vector<price::SpotPriceModel>>(const QDateTime &, price::Zone)>;
 
-    explicit ScriptedProvider(Answer answer)
-        : answer(std::move(answer))
-    {}
+    explicit ScriptedProvider(Answer answer) : answer(std::move(answer)) {}
 
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime date, price::Zone zone) override
     {
-        auto gate = holding ? std::make_shared<QTimer>() : nullptr;
+        // A future, not a timer's signal: awaiting a private signal binds a
+        // reference to null inside Qt.
+        auto gate = holding ? std::make_shared<QPromise<void>>() : nullptr;
         calls.push_back({date, zone, gate});
-        if (gate)
-            co_await qCoro(gate.get(), &QTimer::timeout);
-        if (delay > std::chrono::milliseconds(0))
+        if (gate) {
+            gate->start();
+            co_await gate->future();
+        }
+        if (delay.count() > 0)
             co_await QCoro::sleepFor(delay);
         co_return answer(date, zone);
     }
 
     // Lets call `index` give its answer now.
-    void release(std::size_t index)
-    {
-        QTimer &gate = *calls.at(index).gate;
-        gate.setSingleShot(true);
-        gate.start(0);
-    }
+    void release(std::size_t index) { calls.at(index).gate->finish(); }
 
     Answer answer;
     // Each fetch waits for release() instead of a delay.
@@ -73,8 +64,7 @@ public:
 inline ScriptedProvider::Answer hourNumberDays(int minutesPerRecord)
 {
     return [minutesPerRecord](const QDateTime &date, price::Zone) {
-        return std::optional(
-            decodeServiceDay(serviceDay(date.toLocalTime().date(), minutesPerRecord, hourNumberPrice)));
+        return std::optional(decodeServiceDay(serviceDay(date.toLocalTime().date(), minutesPerRecord, hourNumberPrice)));
     };
 }
 
