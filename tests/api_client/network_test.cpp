@@ -1,4 +1,5 @@
 #include "api_client/api_client.h"
+#include "tests/api_client/person.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/run_task.h"
 #include "tests/support/test_server.h"
@@ -44,19 +45,6 @@ Outcome<TransferResult> fetch(URLSessionProvider &session, URLRequest request)
     return runTask(session.data(std::move(request)), 20s);
 }
 
-struct Person
-{
-    QString firstName;
-    std::vector<int> ids;
-    std::optional<double> height;
-
-    static constexpr auto codingFields = std::tuple{
-        JsonField{"firstName", &Person::firstName},
-        JsonField{"ids", &Person::ids},
-        JsonField{"height", &Person::height},
-    };
-};
-using People = std::vector<Person>;
 
 // The "Client: 💬 " prefix of the client's lines, and its check mark.
 const QByteArray info = QByteArray("Client: \xF0\x9F\x92\xAC ");
@@ -499,7 +487,7 @@ private Q_SLOTS:
         const Client client(configuration(QUrl(QStringLiteral("https://h.example/")), nullptr, provider));
         // The token type is not used: always "Bearer ".
         provider->current = token(QStringLiteral("abc"), QStringLiteral("mac"));
-        const Person person{QStringLiteral("a"), {1}, std::nullopt};
+        const Person person{QStringLiteral("a"), {1}, std::nullopt, {}};
         const Request json = build(client.makePostRequest(QStringLiteral("p"), person, ContentType::json))
                                  .withHeader(QStringLiteral("X-Token"), QStringLiteral("1"))
                                  .withHeader(QStringLiteral("x-token"), QStringLiteral("2"));
@@ -512,7 +500,7 @@ private Q_SLOTS:
         // unencoded pair is parsed, so "+" reads as a space.
         const Request get = Request(QUrl(QStringLiteral("https://h.example/n?z=1")))
                                 .withMethod(HttpMethod::delete_)
-                                .withBody(Person{QStringLiteral("a+b"), {}, {}}, KeyEncodingStrategy::useDefaultKeys);
+                                .withBody(Person{QStringLiteral("a+b"), {}, {}, {}}, KeyEncodingStrategy::useDefaultKeys);
         QCOMPARE(get.urlRequest()->url.query(QUrl::FullyEncoded), QStringLiteral("first_name=a%20b&z=1"));
         // Without a URL request every change is a no-op, not a crash.
         const Request empty = Request(std::nullopt).withBearerToken("t").withAccept().withQuery(KeyValues{{"a", {"1"}}});
@@ -536,7 +524,7 @@ private Q_SLOTS:
         QCOMPARE(output.bytes(), info + "[GET] /api/v1/items page=2 \n" + info + checkMark + " [200] /api/v1/items \n");
 
         server->enqueue(Answer::json("[1,{\"a\":null}]", 201)); // an empty response takes any JSON
-        const Person person{QStringLiteral("a b-c"), {1, 2}, {}};
+        const Person person{QStringLiteral("a b-c"), {1, 2}, {}, {}};
         auto post = [&]() -> QCoro::Task<Client::Response<Client::EmptyResponse>> {
             const Request request = co_await client.makePostRequest(QString("people"), person, ContentType::form);
             co_return co_await request.dispatch<Client::EmptyResponse>();
