@@ -15,11 +15,10 @@ deps:
 
 # Line tables (-g1) are enough for a backtrace and build a third faster than
 # full debug information; configure a Debug build for a debugger's view.
-# A unity build reads Qt's and the JSON library's headers once per batch of a
-# library's files instead of once per file; the clang check in `make test`
-# still reads every file alone.
+# The libraries are unity builds; the clang check in `make test` still reads
+# every file alone.
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_UNITY_BUILD=ON \
 		"-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
 
 build: configure
