@@ -4,10 +4,11 @@
 // Writes <dir>/hosts (the service's host on 127.0.0.1) and <dir>/certs (a
 // CA directory holding only the test authority), listens on 127.0.0.1:443,
 // then writes <dir>/ready. Prints "GET <path>" for every request, and stops
-// by itself after two minutes.
+// by itself after two minutes (TARIMO_SERVICE_SECONDS to change that).
 //
 // Any day of zone SEn: hour h costs n + h / 100 kronor, so the program shows
-// 100 n + h öre.
+// 100 n + h öre. With TARIMO_SERVICE_DAY_PRICES=1 each day differs: the day
+// of the month d adds 1000 (d mod 10) öre, so the 7th in SE3 at 14 shows 7314.
 
 #include "tests/support/price_day.h"
 #include "tests/support/test_certificates.h"
@@ -50,18 +51,23 @@ int main(int argc, char *argv[])
     server->close();
     if (!server->listen(QHostAddress::LocalHost, 443))
         qFatal("cannot listen on 127.0.0.1:443: %s", qPrintable(server->errorString()));
+    const bool dayPrices = qEnvironmentVariableIntValue("TARIMO_SERVICE_DAY_PRICES") == 1;
     static const QRegularExpression dayPath(QStringLiteral(R"(^/api/v1/prices/(\d{4}/\d{2}-\d{2})_SE([1-4])\.json$)"));
-    server->setHandler([](const RecordedRequest &request) -> std::optional<Answer> {
+    server->setHandler([dayPrices](const RecordedRequest &request) -> std::optional<Answer> {
         std::printf("%s %s\n", request.method.constData(), qPrintable(request.path()));
         std::fflush(stdout);
         const auto match = dayPath.match(request.path());
         if (request.method != "GET" || !match.hasMatch())
             return std::nullopt;
         const int zone = match.captured(2).toInt();
-        return Answer::json(serviceDay(QDate::fromString(match.captured(1), QStringLiteral("yyyy/MM-dd")), 60,
-                                       [zone](int, const QDateTime &start) { return (100 * zone + start.time().hour()) / 100.0; }));
+        const QDate day = QDate::fromString(match.captured(1), QStringLiteral("yyyy/MM-dd"));
+        const int dayOre = dayPrices ? 1000 * (day.day() % 10) : 0;
+        return Answer::json(serviceDay(day, 60, [zone, dayOre](int, const QDateTime &start) {
+            return (dayOre + 100 * zone + start.time().hour()) / 100.0;
+        }));
     });
     write("ready", {});
-    QTimer::singleShot(std::chrono::minutes(2), &application, &QCoreApplication::quit);
+    const int seconds = qEnvironmentVariableIsSet("TARIMO_SERVICE_SECONDS") ? qEnvironmentVariableIntValue("TARIMO_SERVICE_SECONDS") : 120;
+    QTimer::singleShot(std::chrono::seconds(seconds), &application, &QCoreApplication::quit);
     return application.exec();
 }

@@ -16,7 +16,7 @@ QByteArrayList openssl(const QString &directory, const QString &arguments, const
     QProcess process;
     process.setWorkingDirectory(directory);
     process.start(QStringLiteral("openssl"), (arguments + " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes"
-                                                          " -days 2 -subj").split(u' ') + QStringList{"/CN=" + subject});
+                                                          " -days 7 -subj").split(u' ') + QStringList{"/CN=" + subject});
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         throw std::runtime_error("openssl failed: " + process.readAllStandardError().toStdString());
     QByteArrayList files;
