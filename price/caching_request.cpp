@@ -4,6 +4,9 @@
 #include "console/console.h"
 #include "price/request.h"
 
+#include <QCoro/QCoroFuture>
+#include <QtConcurrent/QtConcurrentRun>
+
 namespace tarimo::price {
 
 namespace {
@@ -43,6 +46,12 @@ QString describe(const std::exception_ptr &error)
     }
 }
 
+void printSavedCopyLine(QDate day, Zone zone, const QString &after)
+{
+    console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
+                           .arg(caseName(zone), day.toString(Qt::ISODate), after));
+}
+
 } // namespace
 
 CachingRequest::CachingRequest()
@@ -50,12 +59,40 @@ CachingRequest::CachingRequest()
 {}
 
 CachingRequest::CachingRequest(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession,
-                               QString folder, Clock clock)
+                               QString folder, Clock clock, QThreadPool *files)
     : m_baseURL(std::move(baseURL))
     , m_urlSession(std::move(urlSession))
-    , m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
-    , m_cache(std::move(folder), m_clock)
-{}
+    , m_clock(systemClockUnlessGiven(std::move(clock)))
+    , m_cache(std::move(folder))
+    , m_files(files ? files : &m_ownFiles)
+{
+    // One operation after another: a load sees every save begun before it.
+    m_ownFiles.setMaxThreadCount(1);
+    m_ownFiles.setExpiryTimeout(5000);
+}
+
+CachingRequest::~CachingRequest()
+{
+    m_files->waitForDone();
+}
+
+// g++ 12 may destroy a temporary of a co_await expression twice: futures
+// and the closures they run are made before they are awaited.
+
+QCoro::Task<> CachingRequest::filesSettled()
+{
+    QFuture<void> settled = QtConcurrent::run(m_files, [] {});
+    co_await settled;
+}
+
+void CachingRequest::tell(const PriceCache::Notes &notes)
+{
+    // A refused folder stays refused: saying so once is enough.
+    if (!notes.refusedBecause.isEmpty() && !std::exchange(m_refusalTold, true))
+        console::printLine(QStringLiteral("💾 Saved prices not used: %1").arg(notes.refusedBecause));
+    for (const QString &line : notes.lines)
+        console::printLine(line);
+}
 
 QCoro::Task<CachingRequest::Answer> CachingRequest::fetchLive(
     QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone)
@@ -68,36 +105,69 @@ QCoro::Task<CachingRequest::Answer> CachingRequest::fetchLive(
 
 void CachingRequest::keep(QDate day, Zone zone, const Answer &answer)
 {
-    // Only what a later fallback would accept: a day that holds its own hours.
-    if (answer.records && PriceCache::holdsDay(*answer.records, day))
-        m_cache.save(day, zone, answer.body);
+    // Only what a later fallback would accept: exactly the day asked for.
+    if (!answer.records || !PriceCache::coversDay(*answer.records, day))
+        return;
+    const QDate today = m_clock().toLocalTime().date();
+    auto saved = QtConcurrent::run(m_files, [cache = m_cache, day, zone, body = answer.body, today] {
+        return cache.save(day, zone, body, today);
+    });
+    // What the save has to say is said on this thread, whenever it ends.
+    [](QFuture<PriceCache::Notes> saved, std::weak_ptr<CachingRequest> weak) -> QCoro::Task<> {
+        try {
+            const PriceCache::Notes notes = co_await saved;
+            if (const auto self = weak.lock())
+                self->tell(notes);
+        } catch (...) {
+            // Nobody waits for this task: nothing may escape it.
+        }
+    }(std::move(saved), weak_from_this());
 }
 
-QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QDateTime date, Zone zone)
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::loadSaved(QDate day, Zone zone)
 {
+    QFuture<PriceCache::Loaded> reading = QtConcurrent::run(m_files, [cache = m_cache, day, zone] {
+        return cache.load(day, zone);
+    });
+    const PriceCache::Loaded loaded = co_await reading;
+    tell(loaded);
+    co_return loaded.records;
+}
+
+QCoro::Task<Delivery> CachingRequest::fetchDay(QDateTime date, Zone zone)
+{
+    // Whoever drops us meanwhile, the fetch finishes on a live object.
+    const auto self = shared_from_this();
     const QDate day = date.toLocalTime().date();
     std::exception_ptr failure;
     try {
         Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone);
         if (answer.records) {
+            // Shown first, saved after.
             keep(day, zone, answer);
-            co_return std::move(answer.records);
+            co_return Delivery{std::move(answer.records), std::nullopt};
         }
     } catch (...) {
         failure = std::current_exception();
     }
 
-    auto saved = m_cache.load(day, zone);
+    auto saved = co_await loadSaved(day, zone);
     if (!saved) {
         // Nothing to fall back on: the failure stays what it was.
         if (failure)
             std::rethrow_exception(failure);
-        co_return std::nullopt;
+        co_return Delivery{};
     }
-    console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
-                  .arg(caseName(zone), day.toString(Qt::ISODate),
-                       failure ? describe(failure) : QStringLiteral("empty answer")));
-    co_return saved;
+    co_return Delivery{std::move(saved), failure ? describe(failure) : QStringLiteral("empty answer")};
+}
+
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QDateTime date, Zone zone)
+{
+    const QDate day = date.toLocalTime().date();
+    Delivery delivery = co_await fetchDay(std::move(date), zone);
+    if (delivery.savedCopyAfter)
+        printSavedCopyLine(day, zone, *delivery.savedCopyAfter);
+    co_return std::move(delivery.records);
 }
 
 QCoro::Task<> CachingRequest::prefetchTomorrow(Zone zone)
@@ -107,15 +177,20 @@ QCoro::Task<> CachingRequest::prefetchTomorrow(Zone zone)
         const QDate tomorrow = now.date().addDays(1);
         const bool triedThisHour = m_lastPrefetch.isValid() && m_lastPrefetch <= now
                                    && m_lastPrefetch.secsTo(now) < 3600;
-        if (now.time().hour() < publicationHour || m_prefetching || triedThisHour || m_cache.contains(tomorrow, zone))
+        if (now.time().hour() < publicationHour || m_prefetching || triedThisHour)
             co_return;
 
-        // Whoever dropped us meanwhile, the fetch finishes on a live object.
         const auto self = shared_from_this();
         m_prefetching = true;
         m_lastPrefetch = now;
         try {
-            keep(tomorrow, zone, co_await fetchLive(m_baseURL, m_urlSession, QDateTime(tomorrow, QTime(12, 0)), zone));
+            // A sound copy is enough; a bad one (cut short, another day) is
+            // replaced now, while there may still be a network.
+            const auto saved = co_await loadSaved(tomorrow, zone);
+            if (!saved) {
+                const Answer answer = co_await fetchLive(m_baseURL, m_urlSession, QDateTime(tomorrow, QTime(12, 0)), zone);
+                keep(tomorrow, zone, answer);
+            }
         } catch (...) {
             // Not published yet (404) or no network: the next hour tries again.
         }

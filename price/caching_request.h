@@ -1,10 +1,12 @@
 #pragma once
 
+#include "price/clock.h"
 #include "price/price_cache.h"
 #include "price/request_provider.h"
 
 #include <QCoro/QCoroTask>
 #include <QDateTime>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <memory>
@@ -19,29 +21,40 @@ namespace tarimo::price {
 // day it delivers is saved, and only when a fetch fails does the saved day
 // take its place. Tomorrow can be fetched ahead, once the service has
 // published it, so that midnight needs no network.
+//
+// Files are read and written on a thread of their own, one operation after
+// another, so that a slow or hung disk never holds up a price or the window.
 class CachingRequest : public RequestProvider, public std::enable_shared_from_this<CachingRequest>
 {
 public:
-    using Clock = PriceCache::Clock;
-
     // The hour from which the service has tomorrow's prices (local time).
     static constexpr int publicationHour = 13;
 
     // The service, through the process's shared transport, saving in the
     // user's cache folder, on the real clock.
     CachingRequest();
-    // Another origin or transport (none: the shared one), folder and clock.
+    // Another origin or transport (none: the shared one), folder and clock;
+    // `files` runs the file work (none: a thread of its own).
     CachingRequest(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QString folder,
-                   Clock clock = {});
+                   Clock clock = {}, QThreadPool *files = nullptr);
+    // Waits for the file work begun so far: a save ends with the old file or
+    // the new one under the day's name.
+    ~CachingRequest() override;
 
+    // Says itself when it hands out a saved copy.
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
+    // Leaves the saying to the caller.
+    QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone) override;
 
     // For a tick each minute: from the publication hour on, fetches and saves
-    // tomorrow's prices of `zone` unless they are saved, at most once an
-    // hour. Never throws, and says nothing when tomorrow is not out yet.
+    // tomorrow's prices of `zone` unless a sound copy is saved, at most once
+    // an hour. Never throws, and says nothing when tomorrow is not out yet.
     QCoro::Task<> prefetchTomorrow(Zone zone);
 
     const PriceCache &cache() const { return m_cache; }
+
+    // The file work begun so far has ended.
+    QCoro::Task<> filesSettled();
 
 private:
     struct Answer
@@ -51,12 +64,19 @@ private:
     };
     static QCoro::Task<Answer> fetchLive(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession,
                                          QDateTime date, Zone zone);
+    // Saves the answer on the file thread if it is the day asked for; does
+    // not wait for it.
     void keep(QDate day, Zone zone, const Answer &answer);
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> loadSaved(QDate day, Zone zone);
+    void tell(const PriceCache::Notes &notes);
 
     QUrl m_baseURL;
     std::shared_ptr<api_client::URLSessionProvider> m_urlSession;
     Clock m_clock;
     PriceCache m_cache;
+    QThreadPool m_ownFiles;
+    QThreadPool *m_files;
+    bool m_refusalTold = false;
     bool m_prefetching = false;
     QDateTime m_lastPrefetch;
 };

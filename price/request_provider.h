@@ -3,13 +3,23 @@
 #include "price/spot_price_model.h"
 #include "price/zone.h"
 
-#include <QCoro/QCoroFwd>
+#include <QCoro/QCoroTask>
 #include <QDateTime>
+#include <QString>
 
 #include <optional>
 #include <vector>
 
 namespace tarimo::price {
+
+// What a fetch brought, and from where.
+struct Delivery
+{
+    std::optional<std::vector<SpotPriceModel>> records;
+    // Set when the records are a copy saved earlier, handed out because the
+    // service could not give them: why it could not.
+    std::optional<QString> savedCopyAfter;
+};
 
 // Where the view model gets a day of prices from.
 class RequestProvider
@@ -20,6 +30,18 @@ public:
     // The records of `zone` for the local calendar day of `date`. An absent
     // list and an empty list are different answers.
     virtual QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) = 0;
+
+    // The same, saying where the records came from. A provider that keeps
+    // copies says so here and leaves the telling to its caller, who knows
+    // whether the answer still matters; by default every answer is fresh.
+    virtual QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone)
+    {
+        // Not inside a braced initialiser: g++ 12 mishandles co_await there.
+        auto records = co_await fetch(std::move(date), zone);
+        Delivery delivery;
+        delivery.records = std::move(records);
+        co_return delivery;
+    }
 };
 
 } // namespace tarimo::price

@@ -49,12 +49,24 @@ public:
         co_return answer(date, zone);
     }
 
+    // Answers as a provider with copies would when it hands one out.
+    QCoro::Task<price::Delivery> fetchDay(QDateTime date, price::Zone zone) override
+    {
+        auto records = co_await fetch(std::move(date), zone);
+        price::Delivery delivery;
+        delivery.records = std::move(records);
+        delivery.savedCopyAfter = savedCopyAfter;
+        co_return delivery;
+    }
+
     // Lets call `index` give its answer now.
     void release(std::size_t index) { calls.at(index).gate->finish(); }
 
     Answer answer;
     // Each fetch waits for release() instead of a delay.
     bool holding = false;
+    // Set: every answer is said to be a saved copy, for this reason.
+    std::optional<QString> savedCopyAfter;
     std::chrono::milliseconds delay{0};
     std::vector<Call> calls;
 };
