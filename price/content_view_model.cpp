@@ -38,7 +38,7 @@ int ticksBeforeRetry(int failuresInARow)
 ContentViewModel::ContentViewModel(std::shared_ptr<RequestProvider> request, Clock clock, QObject *parent)
     : QObject(parent)
     , m_request(std::move(request))
-    , m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
+    , m_clock(systemClockUnlessGiven(std::move(clock)))
     , m_selectedDate(m_clock())
 {
     Q_ASSERT(m_request);
@@ -93,10 +93,10 @@ QCoro::Task<> ContentViewModel::loadPrices()
     const QDateTime date = m_selectedDate;
     const Zone zone = m_selectedZone;
 
-    std::optional<std::vector<SpotPriceModel>> records;
+    Delivery delivery;
     QString failure;
     try {
-        records = co_await request->fetch(date, zone);
+        delivery = co_await request->fetchDay(date, zone);
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
     } catch (...) {
@@ -113,9 +113,16 @@ QCoro::Task<> ContentViewModel::loadPrices()
 
     if (failure.isNull()) {
         try {
-            if (!records)
+            if (!delivery.records)
                 throw DomainError(QStringLiteral("Model were not provided"), 404);
-            setResponse(std::move(records));
+            // Said only now: a copy that a newer load makes moot is not news.
+            if (delivery.savedCopyAfter) {
+                console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
+                                       .arg(caseName(zone), date.toLocalTime().date().toString(Qt::ISODate),
+                                            *delivery.savedCopyAfter));
+            }
+            m_fromSavedCopy = delivery.savedCopyAfter.has_value();
+            setResponse(std::move(delivery.records));
             // An answer that arrives after midnight holds the day asked for:
             // keep that day, so that digits and date line agree and the next
             // tick loads the new day.
@@ -144,7 +151,18 @@ void ContentViewModel::updateCurrentPrice()
 
 bool ContentViewModel::showPriceOfSelectedHour()
 {
-    const auto record = priceRecord(localHour(m_selectedDate).hour);
+    // Only the hour that holds the instant: the same hour of another day
+    // would be another day's price under this day's date line.
+    const LocalHour selected = localHour(m_selectedDate);
+    std::optional<SpotPriceModel> record;
+    if (selected.hour >= 0 && selected.hour < int(m_spansOfHour.size())) {
+        for (const Span &span : m_spansOfHour[std::size_t(selected.hour)]) {
+            if (span.start == selected.start) {
+                record = m_hourly[span.entry];
+                break;
+            }
+        }
+    }
     if (!record)
         return false;
 
@@ -196,9 +214,10 @@ void ContentViewModel::tick()
 {
     const QDateTime now = m_clock();
 
-    // A new calendar day: load its prices. The old hour's digits would be
-    // wrong under the new date line, so they go dark until the load is done.
-    if (m_selectedDate.toLocalTime().date() < now.toLocalTime().date()) {
+    // Another calendar day, the next or, after the clock was set back, an
+    // earlier one: load its prices. The old hour's digits would be wrong
+    // under the new date line, so they go dark until the load is done.
+    if (m_selectedDate.toLocalTime().date() != now.toLocalTime().date()) {
         console::printLine(u"🏗️ Updating spot prices");
         m_selectedDate = now;
         setSpotPrice(DigitModel());
@@ -211,9 +230,10 @@ void ContentViewModel::tick()
     const int s = selected.hour;
     console::printLine(QStringLiteral("🏖️🏖️ Date.now.hour %1 %2 %3").arg(h).arg(s).arg(h - s < 0 ? u"true" : u"false"));
 
-    // A new hour of the same day: show it from the records already held.
-    // The autumn day's second 02 hour is new too, though its number is not.
-    if (s < h || (s == h && present.start > selected.start)) {
+    // Another hour of the same day, later or (the clock set back) earlier:
+    // show it from the records already held. The autumn day's second 02
+    // hour is another hour too, though its number is not.
+    if (present.start != selected.start) {
         console::printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
         QTimer::singleShot(0, this, [this] {
@@ -226,6 +246,15 @@ void ContentViewModel::tick()
     // A failed load is tried again, with growing pauses, while nothing else loads.
     if (m_state == State::error && m_loadsQueued + m_loadsRunning == 0 && m_failuresInARow > 0
         && --m_ticksUntilRetry <= 0)
+        startLoad();
+}
+
+void ContentViewModel::networkBecameReachable()
+{
+    // Once per change of the network, and only where it could help: no
+    // prices, or prices from the saved copy. The backoff stays for the rest.
+    const bool couldDoBetter = m_state == State::error || (m_state == State::loaded && m_fromSavedCopy);
+    if (couldDoBetter && m_loadsQueued + m_loadsRunning == 0)
         startLoad();
 }
 

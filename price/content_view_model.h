@@ -1,5 +1,6 @@
 #pragma once
 
+#include "price/clock.h"
 #include "price/digit_model.h"
 #include "price/request_provider.h"
 #include "price/spot_price_model.h"
@@ -33,7 +34,7 @@ class ContentViewModel : public QObject
 
 public:
     using DigitModel = price::DigitModel;
-    using Clock = std::function<QDateTime()>;
+    using Clock = price::Clock;
 
     enum class State { notLoaded, loading, loaded, error };
     Q_ENUM(State)
@@ -84,6 +85,14 @@ public:
 
     // What the refresh timer does each minute.
     void tick();
+    // Whether the prices shown are a copy saved earlier, because the service
+    // could not be reached.
+    bool isFromSavedCopy() const { return m_fromSavedCopy; }
+
+public Q_SLOTS:
+    // The desktop reports that the network is back: prices that are missing
+    // or only saved are loaded again at once instead of at the next retry.
+    void networkBecameReachable();
 
 Q_SIGNALS:
     void isAppWinOpenChanged();
@@ -133,6 +142,7 @@ private:
     int m_failuresInARow = 0;
     int m_ticksUntilRetry = 0;
     QString m_lastError;
+    bool m_fromSavedCopy = false;
 };
 
 } // namespace tarimo::price
