@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QNetworkInformation>
 #include <QTimer>
 
 namespace tarimo::app {
@@ -49,9 +50,25 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
             [this](const QPoint &position) { m_menu->popup(m_mainWindow->mapToGlobal(position)); });
     // Decoding the icon's bitmaps takes a few milliseconds that the first
     // frame need not wait for.
-    connect(m_mainWindow.get(), &MainWindow::firstFramePainted, this,
-            [] { QGuiApplication::setWindowIcon(applicationIcon()); });
+    connect(m_mainWindow.get(), &MainWindow::firstFramePainted, this, [this] {
+        QGuiApplication::setWindowIcon(applicationIcon());
+        watchNetwork();
+    });
     m_mainWindow->show();
+}
+
+void AmpelloApp::watchNetwork()
+{
+    // At login the network often comes up after the program: reload as soon
+    // as the desktop says it is back, rather than at the next retry. Without
+    // a backend (no NetworkManager) the retries alone remain.
+    if (!QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return;
+    connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, m_viewModel,
+            [model = m_viewModel](QNetworkInformation::Reachability reachability) {
+                if (reachability == QNetworkInformation::Reachability::Online)
+                    model->networkBecameReachable();
+            });
 }
 
 AmpelloApp::~AmpelloApp()

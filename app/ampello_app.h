@@ -44,6 +44,8 @@ public:
     void openAbout();
 
 private:
+    void watchNetwork();
+
     price::ContentViewModel *m_viewModel = nullptr;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<QMenu> m_menu;
