@@ -10,9 +10,13 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTest>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <thread>
@@ -98,13 +102,22 @@ class PriceTest : public QObject
     void load(ContentViewModel &model) { QVERIFY(runTask(model.loadPrices()).succeeded()); }
     // A load at 14:20 through a fresh view model, by default over the saved
     // copies and the loopback service.
+    // The saves it began have ended and said what they had to say.
     std::unique_ptr<ContentViewModel> load(std::shared_ptr<RequestProvider> provider = {})
     {
         if (!provider)
-            provider = std::make_shared<CachingRequest>(m_baseUrl, m_server ? m_server->makeTransport() : nullptr, m_folder, clock());
+            provider = caching();
         auto model = std::make_unique<ContentViewModel>(provider, clock());
         load(*model);
+        if (auto *cache = dynamic_cast<CachingRequest *>(provider.get())) {
+            runTask(cache->filesSettled());
+            settle();
+        }
         return model;
+    }
+    std::shared_ptr<CachingRequest> caching(QThreadPool *files = nullptr)
+    {
+        return std::make_shared<CachingRequest>(m_baseUrl, m_server ? m_server->makeTransport() : nullptr, m_folder, clock(), files);
     }
 
 private Q_SLOTS:
@@ -150,6 +163,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<Day>("answer");
         QTest::addColumn<Codes>("digits");
+        QTest::addColumn<Codes>("chart"); // the chart's entry of hour 14
         // Hour 14 once more, a day later and dearer, ahead of the day's own.
         auto tomorrowFirst = [](auto &day) {
             SpotPriceModel again = day[14];
@@ -158,37 +172,41 @@ private Q_SLOTS:
             again.spotPriceSEK = 99.0;
             day.insert(day.begin(), again);
         };
+        // The chart finds hour 14 of any day; the digits only the hour that
+        // holds the present, never another day's.
         const Day otherDay = [](const QDateTime &, Zone zone) { return hourNumberDays(60)(local(2024, 1, 5, 0, 0), zone); };
-        QTest::newRow("another day matches by hour") << otherDay << Codes{B, 1, 4, 0, 0};
-        QTest::newRow("the hour holding the present first") << edited(60, tomorrowFirst) << Codes{B, 1, 4, 0, 0};
-        QTest::newRow("else the first of the hour") << Day([=](const QDateTime &d, Zone z) {
+        QTest::newRow("another day") << otherDay << blank << Codes{B, 1, 4, 0, 0};
+        QTest::newRow("the hour holding the present first") << edited(60, tomorrowFirst) << Codes{B, 1, 4, 0, 0} << Codes{B, 1, 4, 0, 0};
+        QTest::newRow("other days only") << Day([=](const QDateTime &d, Zone z) {
             auto day = otherDay(d, z);
             tomorrowFirst(*day);
             return day;
-        }) << Codes{B, 9, 9, 0, 0};
-        QTest::newRow("hour without price") << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank;
+        }) << blank << Codes{B, 9, 9, 0, 0};
+        QTest::newRow("hour without price") << edited(60, [](auto &day) { day[14].spotPriceSEK.reset(); }) << blank << blank;
         QTest::newRow("a NaN quarter counts as absent") // (14.0 + 14.2 + 14.3) / 3
-            << edited(15, [](auto &day) { day[57].spotPriceSEK = std::nan(""); }) << Codes{B, 1, 4, 1, 7};
+            << edited(15, [](auto &day) { day[57].spotPriceSEK = std::nan(""); }) << Codes{B, 1, 4, 1, 7} << Codes{B, 1, 4, 1, 7};
         // The mean is 3142.5 öre exactly; in binary it falls just below.
         QTest::newRow("a mean of half an öre rounds up") << edited(15, [](auto &day) {
             for (int q = 0; q < 4; ++q)
                 day[56 + q].spotPriceSEK = std::array{31.3, 31.32, 31.54, 31.54}[q];
-        }) << Codes{B, 3, 1, 4, 3};
+        }) << Codes{B, 3, 1, 4, 3} << Codes{B, 3, 1, 4, 3};
     }
     void loadShowsTheHour()
     {
         QFETCH(Day, answer);
         QFETCH(Codes, digits);
+        QFETCH(Codes, chart);
         auto provider = std::make_shared<ScriptedProvider>(answer);
         ContentViewModel model(provider, clock());
         QList<State> states;
         connect(&model, &ContentViewModel::stateChanged, this, [&] { states.append(model.state()); });
         CapturedOutput quiet;
         load(model);
-        QCOMPARE(states, (QList<State>{State::loading, State::loaded}));
+        const bool heldNow = model.priceRecord(14)->timeStart->date() == m_now.date();
+        QCOMPARE(states, (QList<State>{State::loading, State::loaded} + QList<State>(heldNow ? 0 : 1, State::error)));
         QCOMPARE(codes(model.spotPrice()), digits);
         const auto sek = model.priceRecord(14)->spotPriceSEK;
-        QCOMPARE(sek ? codes(makeDigitModel(*wholeOre(*sek))) : blank, digits);
+        QCOMPARE(sek ? codes(makeDigitModel(*wholeOre(*sek))) : blank, chart);
         QVERIFY(provider->calls.size() == 1 && provider->calls[0].zone == Zone::se3 && provider->calls[0].date == m_now);
     }
 
@@ -231,6 +249,8 @@ private Q_SLOTS:
             return day;
         });
         provider->holding = true;
+        // A copy saved earlier is news only from the load that decides.
+        provider->savedCopyAfter = QStringLiteral("Host not found");
         ContentViewModel model(provider, clock());
         viewModel = &model;
         model.perform(ViewModelAction::selectZone(Zone::se1));
@@ -261,6 +281,8 @@ private Q_SLOTS:
         settle();
         if (older == u"answers last" || older == u"fails last")
             releaseOlder();
+        QCOMPARE(output.lines().filter(QRegularExpression(QStringLiteral("^💾"))),
+                 QStringList{"💾 Prices from the saved copy se2 2025-11-12 after error Host not found"});
         QCOMPARE(model.priceLabel(14), QStringLiteral("200 öre / kwh"));
         QVERIFY(model.state() == State::loaded && model.selectedDate() == m_now && codes(model.spotPrice()) == (Codes{B, B, 2, 0, 0}));
     }
@@ -356,6 +378,71 @@ private Q_SLOTS:
         settle();
         QVERIFY(codes(model.spotPrice()) == (Codes{B, B, B, 1, 5}) && provider->calls.at(1).date == m_now);
         QCOMPARE(model.dateText(), QStringLiteral("torsdag 1 jan. 2026, 00:00"));
+    }
+
+    // NTP, a person or a restored machine sets the clock back. Day d costs
+    // d kronor plus a hundredth per hour, so another day shows.
+    void clockSetBack_data()
+    {
+        QTest::addColumn<QDateTime>("before");
+        QTest::addColumn<QDateTime>("after");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<Codes>("digits");
+        QTest::addColumn<int>("loads");
+        QTest::newRow("an hour: shown from the day held") << local(2025, 11, 12, 15, 10) << local(2025, 11, 12, 14, 10)
+            << QStringList{"🏖️🏖️ Date.now.hour 14 15 true", "🏖️ 14 15 -1"} << Codes{B, 1, 2, 1, 4} << 1;
+        QTest::newRow("a day: that day loaded") << local(2025, 11, 12, 14, 58) << local(2025, 11, 11, 14, 59)
+            << QStringList{"🏗️ Updating spot prices", "🏖️🏖️ Date.now.hour 14 14 false"} << Codes{B, 1, 1, 1, 4} << 2;
+    }
+    void clockSetBack()
+    {
+        QFETCH(QDateTime, before);
+        QFETCH(QDateTime, after);
+        QFETCH(QStringList, lines);
+        QFETCH(Codes, digits);
+        QFETCH(int, loads);
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &date, Zone) {
+            const QDate day = date.toLocalTime().date();
+            return std::optional(decodeServiceDay(serviceDay(day, 60, [day](int, const QDateTime &start) {
+                return day.day() + start.time().hour() / 100.0;
+            })));
+        });
+        m_now = before;
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        load(model);
+        m_now = after;
+        model.tick();
+        settle();
+        QCOMPARE(output.lines().filter(QRegularExpression(QStringLiteral("^(🏖|🏗)"))), lines);
+        QCOMPARE(codes(model.spotPrice()), digits);
+        QCOMPARE(model.dateText().left(7), after.date() == before.date() ? u"onsdag " : u"tisdag ");
+        QCOMPARE(int(provider->calls.size()), loads);
+    }
+
+    // When the desktop says the network is back, missing or saved prices
+    // are loaded again at once, once; fresh prices are left alone.
+    void networkBackReloads()
+    {
+        auto provider = std::make_shared<ScriptedProvider>([](const QDateTime &, Zone) -> std::optional<std::vector<SpotPriceModel>> {
+            throw std::runtime_error("Host not found");
+        });
+        ContentViewModel model(provider, clock());
+        CapturedOutput quiet;
+        load(model);
+        provider->answer = hourNumberDays(60);
+        provider->savedCopyAfter = QStringLiteral("Host not found");
+        model.networkBecameReachable();
+        model.networkBecameReachable(); // while the first reload waits to begin
+        settle();
+        QVERIFY(provider->calls.size() == 2 && model.state() == State::loaded && model.isFromSavedCopy());
+        provider->savedCopyAfter.reset();
+        model.networkBecameReachable();
+        settle();
+        QVERIFY(provider->calls.size() == 3 && !model.isFromSavedCopy());
+        model.networkBecameReachable();
+        settle();
+        QCOMPARE(provider->calls.size(), std::size_t(3));
     }
 
     // After a failure: the first tick, then 2, 4 and 8 minutes later, then
@@ -499,12 +586,24 @@ private Q_SLOTS:
         load();
         QCOMPARE(QFileInfo(m_folder).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QStringList kept{"2025-11-11_SE1.json", todayFile, "2025-11-13_SE4.json", "notes.txt"};
-        for (const QString &name : kept + QStringList{"2025-11-10_SE3.json", "2025-11-14_SE3.json", "2025-11-09_SE2.json.Ab12Cd"})
+        // A writer's temporary file is left alone while it may still be
+        // renamed, and removed once it cannot be (its writer was killed).
+        const QStringList kept{"2025-11-11_SE1.json", todayFile, "2025-11-13_SE4.json", "2025-11-13_SE4.json.Busy12", "notes.txt"};
+        const QString killed = QStringLiteral("2025-11-12_SE1.json.Ab12Cd");
+        for (const QString &name : kept + QStringList{"2025-11-10_SE3.json", "2025-11-14_SE3.json", "2025-11-09_SE2.json.Ab12Cd", killed})
             writeFile(m_folder + u'/' + name, body(m_now.date(), 50));
+        QFile left(m_folder + u'/' + killed);
+        QVERIFY(left.open(QIODevice::ReadWrite) && left.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFile::FileModificationTime));
+        left.close();
         QCOMPARE(load()->spotPrice(), makeDigitModel(1415));
         QCOMPARE(readFile(m_folder + u'/' + todayFile), body(m_now.date()));
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), kept);
+
+        // An answer that is not exactly the day asked for may be shown, but
+        // is never saved as that day.
+        m_server->serveJson(todayPath, body(m_now.date(), 1).chopped(1) + ',' + body(m_now.date().addDays(1)).mid(1));
+        QCOMPARE(load()->spotPrice(), makeDigitModel(1515));
+        QCOMPARE(readFile(m_folder + u'/' + todayFile), body(m_now.date()));
     }
 
     // Tomorrow is fetched from 13:00, at most once an hour, until it is
@@ -513,6 +612,9 @@ private Q_SLOTS:
     {
         const auto prices = std::make_shared<CachingRequest>(m_baseUrl, m_server->makeTransport(), m_folder, clock());
         const QString tomorrowPath = QStringLiteral("/api/v1/prices/2025/11-13_SE3.json");
+        // What a power cut left under tomorrow's name does not count as saved.
+        QVERIFY(QDir().mkpath(m_folder));
+        writeFile(m_folder + QStringLiteral("/2025-11-13_SE3.json"), body(m_now.date().addDays(1)).left(100));
         for (const auto &[time, status, requests] : {std::tuple(QTime(12, 59), 200, 0), std::tuple(QTime(13, 30), 404, 1),
                                                      std::tuple(QTime(14, 29), 200, 1), std::tuple(QTime(14, 30), 200, 2),
                                                      std::tuple(QTime(15, 31), 200, 2)}) {
@@ -534,7 +636,7 @@ private Q_SLOTS:
     void badCacheIsNeverShown_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"truncated", "another day", "link to a good day", "pipe", "folder"})
+        for (const char *kind : {"truncated", "another day", "mostly another day", "an hour twice", "link to a good day", "pipe", "folder"})
             QTest::newRow(kind) << QString::fromLatin1(kind);
     }
     void badCacheIsNeverShown()
@@ -548,6 +650,10 @@ private Q_SLOTS:
             writeFile(path, good.left(good.size() / 2));
         else if (kind == u"another day")
             writeFile(path, body(m_now.date().addDays(-1)));
+        else if (kind == u"an hour twice")
+            writeFile(path, good.chopped(1) + ',' + QString::fromUtf8(good.mid(1)).section(u'}', 20, 20).mid(1).toUtf8() + "}]");
+        else if (kind == u"mostly another day") // yesterday and today's first quarter
+            writeFile(path, body(m_now.date().addDays(-1)).chopped(1) + ',' + QString::fromUtf8(body(m_now.date()).mid(1)).section(u'}', 0, 0).toUtf8() + "}]");
         else if (kind == u"folder")
             QVERIFY(QDir().mkdir(path));
         else if (kind == u"pipe")
@@ -570,6 +676,57 @@ private Q_SLOTS:
         QCOMPARE(online.lines().filter(QRegularExpression("^💾 Cannot save prices: " + todayFile)).size(), kind == u"folder" ? 1 : 0);
         QCOMPARE(readFile(path), kind == u"folder" ? QByteArray() : good);
         QCOMPARE(readFile(elsewhere), kind.startsWith(u"link") ? good : QByteArray());
+    }
+
+    // A disk that hangs holds up neither the price nor the window: the day
+    // is shown first and saved after.
+    void priceComesBeforeTheSave()
+    {
+        QThreadPool files;
+        files.setMaxThreadCount(1);
+        QSemaphore disk;
+        auto blocked = QtConcurrent::run(&files, [&disk] { disk.acquire(); });
+        const auto release = qScopeGuard([&] { disk.release(); });
+        ContentViewModel model(caching(&files), clock());
+        load(model);
+        QCOMPARE(model.spotPrice(), makeDigitModel(1415));
+        QVERIFY(!QFileInfo::exists(m_folder + u'/' + todayFile));
+        disk.release();
+        files.waitForDone();
+        QCOMPARE(readFile(m_folder + u'/' + todayFile), body(m_now.date()));
+    }
+
+    // A folder that others may write could hold their prices: it is used
+    // neither to show nor to save, and one line says so.
+    void foreignFolderIsNotUsed_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<uint>("owner");
+        QTest::newRow("group may write") << 0770 << uint(::geteuid());
+        QTest::newRow("anyone may write") << 01777 << uint(::geteuid());
+        QTest::newRow("another user's") << 0700 << 65534u;
+    }
+    void foreignFolderIsNotUsed()
+    {
+        QFETCH(int, mode);
+        QFETCH(uint, owner);
+        if (owner != ::geteuid() && ::geteuid() != 0)
+            QSKIP("only root can give a folder away");
+        QVERIFY(QDir().mkpath(m_folder));
+        const QByteArray planted = body(m_now.date(), 50);
+        writeFile(m_folder + u'/' + todayFile, planted);
+        QVERIFY(::chmod(QFile::encodeName(m_folder).constData(), mode_t(mode)) == 0
+                && ::chown(QFile::encodeName(m_folder).constData(), owner, gid_t(-1)) == 0);
+        const QUrl service = m_baseUrl;
+        m_baseUrl = TestServer::https()->baseUrl();
+        CapturedOutput output;
+        const auto offline = load();
+        QVERIFY(offline->state() == State::error && offline->spotPrice() == DigitModel());
+        m_baseUrl = service;
+        QCOMPARE(load()->spotPrice(), makeDigitModel(1415));
+        QCOMPARE(output.lines().filter(QRegularExpression(QStringLiteral("^💾"))).size(), 2); // once per cache
+        QVERIFY(output.lines().filter(QStringLiteral("💾 Saved prices not used: ")).size() == 2);
+        QCOMPARE(readFile(m_folder + u'/' + todayFile), planted);
     }
 };
 
