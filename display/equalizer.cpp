@@ -1,6 +1,7 @@
 #include "display/equalizer.h"
 
 #include "display/painted_parts_accessible.h"
+#include "display/panel_colors.h"
 #include "price/content_view_model.h"
 #include "price/digit_model.h"
 #include "view_helpers/color.h"
@@ -18,7 +19,6 @@
 
 namespace tarimo::display {
 
-using view_helpers::colorFromHex;
 using view_helpers::withAlpha;
 using view_helpers::Shadow;
 
@@ -183,11 +183,11 @@ void Equalizer::paint(QPainter &painter)
 
 void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
 {
-    const QColor litColor = withAlpha(colorFromHex(u"ff0000"), 0.9);
-    const Shadow litGlow = Shadow::glow(colorFromHex(u"ff0000"), 1.0, glowRadius);
-    const QColor unlitColor = colorFromHex(u"000000");
-    const QColor labelColor = colorFromHex(u"aaaaaa");
-    const QColor currentColor = colorFromHex(u"ffffff");
+    const QColor litColor = withAlpha(panel_colors::red(), 0.9);
+    const Shadow litGlow = Shadow::glow(panel_colors::red(), 1.0, glowRadius);
+    const QColor unlitColor = panel_colors::black();
+    const QColor labelColor = panel_colors::hourLabel();
+    const QColor currentColor = panel_colors::currentHourLabel();
     const Shadow currentGlow = Shadow::glow(Qt::white, 0.7, 5);
 
     for (int hour = 0; hour < hourCount; ++hour) {

@@ -1,8 +1,8 @@
 #include "display/zone_bar.h"
 
 #include "display/painted_parts_accessible.h"
+#include "display/panel_colors.h"
 #include "price/content_view_model.h"
-#include "view_helpers/color.h"
 #include "view_helpers/overhang_effect.h"
 #include "view_helpers/shadow.h"
 
@@ -15,7 +15,6 @@
 namespace tarimo::display {
 
 using price::Zone;
-using view_helpers::colorFromHex;
 
 namespace {
 
@@ -156,8 +155,8 @@ void ZoneBar::paint(QPainter &painter)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QColor light = colorFromHex(u"dddddd");
-    QColor dark = colorFromHex(u"000000");
+    const QColor light = panel_colors::light();
+    QColor dark = panel_colors::black();
     dark.setAlphaF(0.722f);
     const Zone selected = selectedZone();
     for (Zone zone : price::allZones) {
