@@ -90,21 +90,13 @@ public:
     QList<QWidget *> widgetChildren() const override { return {view()->zoneBar(), view()->equalizer()}; }
 };
 
-QAccessibleInterface *panelAccessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(ContentView::staticMetaObject.className()))
-        return new PanelAccessible(static_cast<ContentView *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
 {
-    static const bool accessible = (QAccessible::installFactory(panelAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    installAccessibleFactoryOnce<PanelAccessible, ContentView>();
     setFixedSize(panelSize);
     setAttribute(Qt::WA_NoSystemBackground);
 

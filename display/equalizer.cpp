@@ -52,13 +52,6 @@ public:
     int focusedPart() const override { return chart()->focusedHour(); }
 };
 
-QAccessibleInterface *chartAccessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(Equalizer::staticMetaObject.className()))
-        return new ChartAccessible(static_cast<Equalizer *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endCell, QWidget *parent)
@@ -69,8 +62,7 @@ Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endC
     // The glow of the outer columns reaches past the chart's edges.
     , m_drawing(this, view_helpers::shadowExtent(glowRadius), [this](QPainter &painter) { paint(painter); })
 {
-    static const bool accessible = (QAccessible::installFactory(chartAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    installAccessibleFactoryOnce<ChartAccessible, Equalizer>();
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
     // Moves reach the chart so that a visible tip can follow the pointer.

@@ -59,13 +59,6 @@ public:
     void pressPart(int part) override { bar()->select(Zone(part)); }
 };
 
-QAccessibleInterface *zoneBarAccessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(ZoneBar::staticMetaObject.className()))
-        return new ZoneBarAccessible(static_cast<ZoneBar *>(object));
-    return nullptr;
-}
-
 void sendStateChange(ZoneBar *bar, Zone zone)
 {
     if (QAccessibleInterface *part = PaintedPartsAccessible::listeningPart(bar, int(zone))) {
@@ -82,8 +75,7 @@ ZoneBar::ZoneBar(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
 {
-    static const bool accessible = (QAccessible::installFactory(zoneBarAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    installAccessibleFactoryOnce<ZoneBarAccessible, ZoneBar>();
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
