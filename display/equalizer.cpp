@@ -123,9 +123,10 @@ std::optional<double> Equalizer::level(int hour) const
 
 bool Equalizer::isLit(int cell, const std::optional<double> &level) const
 {
-    // A level that is not a number (all prices equal) lights nothing.
-    const double upper = m_endCell;
-    return level && (upper - cell) / upper <= *level;
+    // Counted from the cells' own range, so that the bottom cell lights from
+    // 1 / count up and the top one only at 1 wherever the range starts. A
+    // level that is not a number (all prices equal) lights nothing.
+    return level && double(m_endCell - cell) / cellCount() <= *level;
 }
 
 bool Equalizer::isLit(int hour, int cell) const
@@ -183,7 +184,7 @@ void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
     const Shadow currentGlow = Shadow::glow(Qt::white, 0.7, 5);
 
     for (int hour = 0; hour < hourCount; ++hour) {
-        // The lit cells are the bottom ones: (U - j) / U falls as j grows.
+        // The lit cells are the bottom ones: (end - j) / count falls as j grows.
         const int firstLit = m_endCell - key.litCells[std::size_t(hour)];
         for (int cell = m_firstCell; cell < m_endCell; ++cell) {
             const QRectF rect = cellRect(hour, cell);
