@@ -13,7 +13,9 @@
 namespace tarimo::api_client {
 
 // One item of a log line: a value's own text form. Anything with a
-// description() (a request, credentials) or a what() (an error) shows that.
+// description() (a request, credentials) or a what() (an error) shows that,
+// except that a value that can carry a secret (a request's bearer token)
+// shows its loggedDescription() instead.
 class LogItem
 {
 public:
@@ -44,9 +46,16 @@ public:
     template<class T>
         requires requires(const T &value) {
             { value.description() } -> std::convertible_to<QString>;
-        }
+        } && (!requires(const T &value) { value.loggedDescription(); })
     LogItem(const T &value)
         : m_text(value.description())
+    {}
+    template<class T>
+        requires requires(const T &value) {
+            { value.loggedDescription() } -> std::convertible_to<QString>;
+        }
+    LogItem(const T &value)
+        : m_text(value.loggedDescription())
     {}
     template<class T>
         requires(std::derived_from<T, std::exception>)

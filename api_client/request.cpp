@@ -165,6 +165,16 @@ std::optional<ContentType> ClientProvider::Request::contentType() const
 
 QString ClientProvider::Request::description() const
 {
+    return description(false);
+}
+
+QString ClientProvider::Request::loggedDescription() const
+{
+    return description(true);
+}
+
+QString ClientProvider::Request::description(bool maskCredentials) const
+{
     static const QString invalid = QStringLiteral("invalid");
     if (!hasURLRequest() || m_urlRequest->url.isEmpty())
         return invalid;
@@ -172,8 +182,15 @@ QString ClientProvider::Request::description() const
     if (!httpMethodFromRawValue(method))
         return invalid;
     const QUrl &url = m_urlRequest->url;
+    QString authorization = m_urlRequest->value(authorizationField).value_or(QString());
+    if (maskCredentials && !authorization.isEmpty()) {
+        // The scheme ("Bearer") stays; the rest, the secret, becomes a mask
+        // of fixed length that tells nothing about it.
+        const qsizetype space = authorization.indexOf(u' ');
+        authorization = (space < 0 ? QString() : authorization.left(space + 1)) + QStringLiteral("••••••");
+    }
     return u'[' + method + QStringLiteral("] ") + url.path(QUrl::FullyDecoded) + u' '
-           + url.query(QUrl::FullyEncoded) + u' ' + m_urlRequest->value(authorizationField).value_or(QString());
+           + url.query(QUrl::FullyEncoded) + u' ' + authorization;
 }
 
 void ClientProvider::Request::logResponse(const std::optional<QUrl> &url, HttpStatusCode status)

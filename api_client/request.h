@@ -62,6 +62,9 @@ public:
     // "[GET] /data/items a=1 Bearer token"; "invalid" without URL or with a
     // method other than GET, POST, PUT and DELETE.
     QString description() const;
+    // The same with the Authorization value's credentials masked, "[GET]
+    // /data/items a=1 Bearer ••••••": what log lines show.
+    QString loggedDescription() const;
 
     // Logs the request, sends it, logs the accepted answer, and after a 401
     // or 403 refreshes the credentials once and sends again.
@@ -101,6 +104,7 @@ public:
 
 private:
     bool hasURLRequest() const { return m_urlRequest.has_value(); }
+    QString description(bool maskCredentials) const;
     Request changed(const std::function<void(URLRequest &)> &change) const;
 
     static Client::ErrorResponse missingConfiguration();

@@ -2,6 +2,7 @@
 
 #include "app/named_image.h"
 #include "display/keyboard_focus.h"
+#include "price/request.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -13,7 +14,8 @@
 
 namespace tarimo::app {
 
-const QUrl AboutView::serviceUrl(QStringLiteral("https://www.elprisetjustnu.se"));
+// The service's home page is the origin its prices come from.
+const QUrl AboutView::serviceUrl = price::Request::baseURL();
 const QString AboutView::contactAddress = QStringLiteral("tarimo@example.org");
 
 namespace {

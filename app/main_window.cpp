@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "display/content_view.h"
+#include "display/panel_colors.h"
 
 #include <QTimer>
 
@@ -13,7 +14,7 @@ QPalette MainWindow::displayPalette()
     QPalette palette;
     palette.setColor(QPalette::Window, display::ContentView::backdropColor);
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, QColor(0xdd, 0xdd, 0xdd));
+        palette.setColor(role, display::panel_colors::light());
     return palette;
 }
 

@@ -1,6 +1,7 @@
 #include "app/window_chrome.h"
 
 #include "app/window_control_button.h"
+#include "display/painted_parts_accessible.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -30,8 +31,7 @@ WindowChrome::WindowChrome(QWidget *window, const QString &closeName, std::funct
     : QObject(window)
     , m_window(window)
 {
-    static const bool accessible = (QAccessible::installFactory(windowAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    display::installAccessibleFactoryOnce<windowAccessibleFactory>();
     m_close = new WindowControlButton(WindowControlButton::Kind::close, closeName, window);
     m_close->move(closePosition);
     m_minimise = new WindowControlButton(WindowControlButton::Kind::minimise, tr("Minimise"), window);

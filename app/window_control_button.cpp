@@ -1,5 +1,6 @@
 #include "app/window_control_button.h"
 
+#include "display/panel_colors.h"
 #include "view_helpers/color.h"
 
 #include <QKeyEvent>
@@ -8,7 +9,7 @@
 
 namespace tarimo::app {
 
-using view_helpers::colorFromHex;
+namespace panel_colors = display::panel_colors;
 using view_helpers::withAlpha;
 
 WindowControlButton::WindowControlButton(Kind kind, const QString &name, QWidget *parent)
@@ -37,7 +38,7 @@ void WindowControlButton::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const QColor light = colorFromHex(u"dddddd");
+    const QColor light = panel_colors::light();
     const bool hot = underMouse() || isDown();
     const QRectF disc = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
 
@@ -45,7 +46,7 @@ void WindowControlButton::paintEvent(QPaintEvent *)
     // like the digits, minimise like the texts.
     QColor fill = withAlpha(Qt::black, 0.55);
     if (hot)
-        fill = m_kind == Kind::close ? withAlpha(colorFromHex(u"ff0000"), isDown() ? 0.7 : 0.9)
+        fill = m_kind == Kind::close ? withAlpha(panel_colors::red(), isDown() ? 0.7 : 0.9)
                                      : withAlpha(light, isDown() ? 0.3 : 0.45);
     painter.setPen(QPen(withAlpha(light, hot ? 0.0 : 0.55), 1));
     painter.setBrush(fill);

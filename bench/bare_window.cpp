@@ -54,7 +54,7 @@ private:
     {
         const QString day = QDate::currentDate().toString(QStringLiteral("yyyy/MM-dd"));
         QNetworkReply *reply = m_network.get(QNetworkRequest(
-            QUrl(QStringLiteral("https://www.elprisetjustnu.se/api/v1/prices/%1_SE3.json").arg(day))));
+            QUrl(QStringLiteral("https://" TARIMO_SERVICE_HOST "/api/v1/prices/%1_SE3.json").arg(day))));
         connect(reply, &QNetworkReply::finished, this, [reply] {
             if (reply->error() == QNetworkReply::NoError)
                 std::cout << "🍀 Data " << reply->readAll().size() << " bytes" << std::endl;

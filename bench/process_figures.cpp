@@ -58,7 +58,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString serviceHost = QStringLiteral("www.elprisetjustnu.se");
+const QString serviceHost = QStringLiteral(TARIMO_SERVICE_HOST);
 
 [[noreturn]] void fail(const QString &message)
 {

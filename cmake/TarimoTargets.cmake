@@ -6,6 +6,12 @@ function(tarimo_set_warnings target)
         QT_NO_FOREACH)
 endfunction()
 
+# Gives <target> the price service's host as TARIMO_SERVICE_HOST, a string
+# literal.
+function(tarimo_use_service_host target)
+    target_compile_definitions(${target} PRIVATE TARIMO_SERVICE_HOST="${TARIMO_SERVICE_HOST}")
+endfunction()
+
 # tarimo_add_library(<name> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
 # Makes the static library tarimo_<name> with the alias tarimo::<name>. A
 # folder's library takes the folder's name.

@@ -35,7 +35,7 @@ Digit::Digit(qreal thickness, qreal distance, std::optional<int> value, const QC
     : QWidget(parent)
     , m_thickness(thickness)
     , m_distance(distance)
-    , m_value(value.value_or(blankValue))
+    , m_value(value.value_or(blankCode))
     , m_color(color)
     , m_highligtedColor(highligtedColor)
     , m_applyHighlightedShaddow(applyHighlightedShaddow)
@@ -63,7 +63,7 @@ void Digit::setDistance(qreal distance)
 
 void Digit::setValue(std::optional<int> value)
 {
-    const int newValue = value.value_or(blankValue);
+    const int newValue = value.value_or(blankCode);
     if (newValue != m_value) {
         m_value = newValue;
         update();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "digit/arm.h"
+#include "digit/digit_codes.h"
 #include "view_helpers/cached_drawing.h"
 #include "view_helpers/shadow.h"
 
@@ -31,16 +32,16 @@ class Digit : public QWidget
 public:
     using Mapping = std::vector<std::vector<int>>;
 
-    static constexpr int blankValue = 12;
     static constexpr int segmentCount = 7;
     // The glow of a lit segment: highligtedColor at 0.7 of its opacity.
     static constexpr qreal glowOpacity = 0.7;
     static constexpr qreal glowRadius = 5;
 
-    // Rows 0-9 are the digits, 10 a minus sign, 11 the letter E, 12 blank.
+    // Rows 0-9 are the digits, 10 a minus sign (minusCode), 11 the letter E,
+    // 12 blank (blankCode).
     static const Mapping &standardMapping();
 
-    // An absent value shows blank (12).
+    // An absent value shows blank.
     Digit(qreal thickness, qreal distance, std::optional<int> value, const QColor &color,
           const QColor &highligtedColor, bool applyHighlightedShaddow, QWidget *parent = nullptr);
 

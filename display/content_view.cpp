@@ -4,6 +4,7 @@
 #include "display/equalizer.h"
 #include "display/glass_overlay.h"
 #include "display/painted_parts_accessible.h"
+#include "display/panel_colors.h"
 #include "display/zone_bar.h"
 #include "price/content_view_model.h"
 #include "view_helpers/color.h"
@@ -23,7 +24,6 @@
 namespace tarimo::display {
 
 using price::Zone;
-using view_helpers::colorFromHex;
 using view_helpers::withAlpha;
 using view_helpers::Shadow;
 
@@ -33,7 +33,7 @@ namespace {
 
 Shadow textGlow()
 {
-    return Shadow::glow(colorFromHex(u"dddddd"), 0.7, 5);
+    return Shadow::glow(panel_colors::light(), 0.7, 5);
 }
 
 // The first line of an error, cut to a length that fits a tooltip.
@@ -90,28 +90,20 @@ public:
     QList<QWidget *> widgetChildren() const override { return {view()->zoneBar(), view()->equalizer()}; }
 };
 
-QAccessibleInterface *panelAccessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(ContentView::staticMetaObject.className()))
-        return new PanelAccessible(static_cast<ContentView *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
 {
-    static const bool accessible = (QAccessible::installFactory(panelAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    installAccessibleFactoryOnce<PanelAccessible, ContentView>();
     setFixedSize(panelSize);
     setAttribute(Qt::WA_NoSystemBackground);
 
     const qreal thickness = panelSize.width() * 0.02;
     for (auto &digit : m_digits) {
         digit = new digit::Digit(thickness, m_distance, price::DigitModel::blankDigit,
-                                 withAlpha(Qt::black, 0.052), withAlpha(colorFromHex(u"ff0000"), 0.95), true,
+                                 withAlpha(Qt::black, 0.052), withAlpha(panel_colors::red(), 0.95), true,
                                  this);
     }
     // In focus order: the zones, then the chart.
@@ -362,7 +354,7 @@ void ContentView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
-    const QColor light = colorFromHex(u"dddddd");
+    const QColor light = panel_colors::light();
     const QFont regular = textFont(false);
     view_helpers::drawTextWithShadow(painter, m_layout.header, Qt::AlignLeft | Qt::AlignVCenter, headerTitle(),
                                      regular, light, textGlow());

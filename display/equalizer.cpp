@@ -1,6 +1,7 @@
 #include "display/equalizer.h"
 
 #include "display/painted_parts_accessible.h"
+#include "display/panel_colors.h"
 #include "price/content_view_model.h"
 #include "price/digit_model.h"
 #include "view_helpers/color.h"
@@ -18,7 +19,6 @@
 
 namespace tarimo::display {
 
-using view_helpers::colorFromHex;
 using view_helpers::withAlpha;
 using view_helpers::Shadow;
 
@@ -52,13 +52,6 @@ public:
     int focusedPart() const override { return chart()->focusedHour(); }
 };
 
-QAccessibleInterface *chartAccessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(Equalizer::staticMetaObject.className()))
-        return new ChartAccessible(static_cast<Equalizer *>(object));
-    return nullptr;
-}
-
 } // namespace
 
 Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endCell, QWidget *parent)
@@ -69,8 +62,7 @@ Equalizer::Equalizer(price::ContentViewModel *viewModel, int firstCell, int endC
     // The glow of the outer columns reaches past the chart's edges.
     , m_drawing(this, view_helpers::shadowExtent(glowRadius), [this](QPainter &painter) { paint(painter); })
 {
-    static const bool accessible = (QAccessible::installFactory(chartAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    installAccessibleFactoryOnce<ChartAccessible, Equalizer>();
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
     // Moves reach the chart so that a visible tip can follow the pointer.
@@ -131,9 +123,10 @@ std::optional<double> Equalizer::level(int hour) const
 
 bool Equalizer::isLit(int cell, const std::optional<double> &level) const
 {
-    // A level that is not a number (all prices equal) lights nothing.
-    const double upper = m_endCell;
-    return level && (upper - cell) / upper <= *level;
+    // Counted from the cells' own range, so that the bottom cell lights from
+    // 1 / count up and the top one only at 1 wherever the range starts. A
+    // level that is not a number (all prices equal) lights nothing.
+    return level && double(m_endCell - cell) / cellCount() <= *level;
 }
 
 bool Equalizer::isLit(int hour, int cell) const
@@ -183,15 +176,15 @@ void Equalizer::paint(QPainter &painter)
 
 void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
 {
-    const QColor litColor = withAlpha(colorFromHex(u"ff0000"), 0.9);
-    const Shadow litGlow = Shadow::glow(colorFromHex(u"ff0000"), 1.0, glowRadius);
-    const QColor unlitColor = colorFromHex(u"000000");
-    const QColor labelColor = colorFromHex(u"aaaaaa");
-    const QColor currentColor = colorFromHex(u"ffffff");
+    const QColor litColor = withAlpha(panel_colors::red(), 0.9);
+    const Shadow litGlow = Shadow::glow(panel_colors::red(), 1.0, glowRadius);
+    const QColor unlitColor = panel_colors::black();
+    const QColor labelColor = panel_colors::hourLabel();
+    const QColor currentColor = panel_colors::currentHourLabel();
     const Shadow currentGlow = Shadow::glow(Qt::white, 0.7, 5);
 
     for (int hour = 0; hour < hourCount; ++hour) {
-        // The lit cells are the bottom ones: (U - j) / U falls as j grows.
+        // The lit cells are the bottom ones: (end - j) / count falls as j grows.
         const int firstLit = m_endCell - key.litCells[std::size_t(hour)];
         for (int cell = m_firstCell; cell < m_endCell; ++cell) {
             const QRectF rect = cellRect(hour, cell);

@@ -43,7 +43,8 @@ public:
     int hourAt(QPointF position) const;
 
     // Whether cell `cell` (firstCell … endCell − 1, top to bottom) of `hour`
-    // is lit by the loaded prices.
+    // is lit by the loaded prices: when (endCell − cell) / cellCount() is at
+    // most the hour's level.
     bool isLit(int hour, int cell) const;
     // The hour whose label is highlighted: the view model's clock's, read at
     // each redraw; none (-1) without a view model.

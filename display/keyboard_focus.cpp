@@ -1,6 +1,6 @@
 #include "display/keyboard_focus.h"
 
-#include "view_helpers/color.h"
+#include "display/panel_colors.h"
 
 #include <QFocusEvent>
 #include <QPainter>
@@ -25,7 +25,7 @@ void KeyboardFocus::drawOutline(QPainter &painter, const QRectF &rect)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor light = view_helpers::colorFromHex(u"dddddd");
+    QColor light = panel_colors::light();
     light.setAlphaF(0.8f);
     painter.setPen(QPen(light, 1));
     painter.setBrush(Qt::NoBrush);

@@ -59,4 +59,30 @@ private:
     mutable QList<QAccessible::Id> m_partIds;
 };
 
+// Installs `factory` when the first widget it serves is built, and only
+// then: call it from the widget's constructor. Programs that build no such
+// widget leave Qt's accessibility alone.
+template<QAccessible::InterfaceFactory factory>
+void installAccessibleFactoryOnce()
+{
+    static const bool installed = (QAccessible::installFactory(factory), true);
+    Q_UNUSED(installed);
+}
+
+// A factory that gives every object of class `Widget` exactly (not of a
+// subclass) an `Interface`.
+template<class Interface, class Widget>
+QAccessibleInterface *accessibleFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(Widget::staticMetaObject.className()))
+        return new Interface(static_cast<Widget *>(object));
+    return nullptr;
+}
+
+template<class Interface, class Widget>
+void installAccessibleFactoryOnce()
+{
+    installAccessibleFactoryOnce<&accessibleFactory<Interface, Widget>>();
+}
+
 } // namespace tarimo::display

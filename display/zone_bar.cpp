@@ -1,8 +1,8 @@
 #include "display/zone_bar.h"
 
 #include "display/painted_parts_accessible.h"
+#include "display/panel_colors.h"
 #include "price/content_view_model.h"
-#include "view_helpers/color.h"
 #include "view_helpers/overhang_effect.h"
 #include "view_helpers/shadow.h"
 
@@ -15,7 +15,6 @@
 namespace tarimo::display {
 
 using price::Zone;
-using view_helpers::colorFromHex;
 
 namespace {
 
@@ -60,13 +59,6 @@ public:
     void pressPart(int part) override { bar()->select(Zone(part)); }
 };
 
-QAccessibleInterface *zoneBarAccessibleFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(ZoneBar::staticMetaObject.className()))
-        return new ZoneBarAccessible(static_cast<ZoneBar *>(object));
-    return nullptr;
-}
-
 void sendStateChange(ZoneBar *bar, Zone zone)
 {
     if (QAccessibleInterface *part = PaintedPartsAccessible::listeningPart(bar, int(zone))) {
@@ -83,8 +75,7 @@ ZoneBar::ZoneBar(price::ContentViewModel *viewModel, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
 {
-    static const bool accessible = (QAccessible::installFactory(zoneBarAccessibleFactory), true);
-    Q_UNUSED(accessible);
+    installAccessibleFactoryOnce<ZoneBarAccessible, ZoneBar>();
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -156,8 +147,8 @@ void ZoneBar::paint(QPainter &painter)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QColor light = colorFromHex(u"dddddd");
-    QColor dark = colorFromHex(u"000000");
+    const QColor light = panel_colors::light();
+    QColor dark = panel_colors::black();
     dark.setAlphaF(0.722f);
     const Zone selected = selectedZone();
     for (Zone zone : price::allZones) {

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "digit/digit_codes.h"
+
 #include <QtGlobal>
 
 #include <optional>
 
 namespace tarimo::price {
 
-// The five digit codes of the price display, left to right. 0–9 are digits,
-// minusDigit a minus sign, blankDigit a dark position.
+// The five digit codes of the price display, left to right: rows of the
+// digit's table. 0–9 are digits, minusDigit a minus sign, blankDigit a dark
+// position.
 struct DigitModel
 {
-    static constexpr qint64 minusDigit = 10;
-    static constexpr qint64 blankDigit = 12;
+    static constexpr qint64 minusDigit = digit::minusCode;
+    static constexpr qint64 blankDigit = digit::blankCode;
 
     qint64 digitOne = blankDigit;
     qint64 digitTwo = blankDigit;

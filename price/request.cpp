@@ -11,7 +11,7 @@ const QUrl &Request::baseURL()
 {
     // Made once, on first use; the initialisation of a function's static is
     // thread-safe.
-    static const QUrl url(QStringLiteral("https://www.elprisetjustnu.se"));
+    static const QUrl url(QStringLiteral("https://" TARIMO_SERVICE_HOST));
     return url;
 }
 

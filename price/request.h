@@ -22,7 +22,8 @@ public:
     using Zone = price::Zone;
     using SpotPriceModel = price::SpotPriceModel;
 
-    // The service's origin, "https://www.elprisetjustnu.se".
+    // The service's origin: https and the host the build names
+    // (TARIMO_SERVICE_HOST in the top-level CMakeLists.txt).
     static const QUrl &baseURL();
 
     // The service, through the process's shared transport.

@@ -49,6 +49,8 @@ Outcome<TransferResult> fetch(URLSessionProvider &session, URLRequest request)
 // The "Client: 💬 " prefix of the client's lines, and its check mark.
 const QByteArray info = QByteArray("Client: \xF0\x9F\x92\xAC ");
 const QByteArray checkMark = QByteArray("\xE2\x9C\x85");
+// What log lines show in place of a bearer token.
+const QByteArray maskedBearer = QStringLiteral("Bearer ••••••").toUtf8();
 const QByteArray records = R"([{"first_name":"a","ids":[]}])";
 
 // Records the order in which the client calls it.
@@ -265,10 +267,14 @@ private Q_SLOTS:
                                          << qint64(0) << QByteArray()
                                          << "The answer did not complete within 1.2 seconds (127.0.0.1:%1)";
 
-        // Declared, or counted as it arrives.
+        // Declared, or counted as it arrives. A declared length is refused
+        // from the head alone: the body here would pass the count.
         const QString tooLarge = QStringLiteral("The answer is too large (more than 1000 bytes)");
-        QTest::newRow("declared too large") << Answer::generated(1001) << "GET" << 5.0 << qint64(1000) << QByteArray()
-                                            << tooLarge;
+        QTest::newRow("declared one byte over")
+            << Answer::generated(1000).withHeader("Content-Length", "1001").with(&Answer::untilClose, true) << "GET"
+            << 5.0 << qint64(1000) << QByteArray() << tooLarge;
+        QTest::newRow("declared at the cap") << Answer::generated(1000) << "GET" << 5.0 << qint64(1000)
+                                             << QByteArray(1000, 'x') << "";
         QTest::newRow("arrives too large") << Answer::generated(1001).with(&Answer::untilClose, true) << "GET" << 5.0
                                            << qint64(1000) << QByteArray() << tooLarge;
         QTest::newRow("arrives at the cap") << Answer::generated(1000).with(&Answer::untilClose, true) << "GET" << 5.0
@@ -607,7 +613,7 @@ private Q_SLOTS:
             QCOMPARE(server->requests().at(i).header("Authorization").value_or("-"), authorizations.at(i));
         const QByteArray tokenLine = info + "\xF0\x9F\x94\x91 Received new token\n";
         QCOMPARE(output.bytes().contains(tokenLine), authorizations.size() == 2);
-        const QByteArray requestLine = info + "[GET] /me  " + QByteArray(authorizations.first()).replace("-", "") + "\n";
+        const QByteArray requestLine = info + "[GET] /me  " + (authorizations.first() == "-" ? "" : maskedBearer) + "\n";
         QVERIFY(output.bytes().startsWith(requestLine));
         QCOMPARE(outcome.succeeded(), status > 0 && status < 400);
         if (outcome.succeeded()) {
@@ -623,6 +629,25 @@ private Q_SLOTS:
         if (status == 404)
             QCOMPARE(QString::fromUtf8(error->what()), QStringLiteral("Service responded with error (404 notFound)"));
         QVERIFY(!output.bytes().contains(checkMark)); // failures are thrown, not logged
+    }
+
+    // A configured token never reaches the log, neither the first one nor
+    // the one a refresh brings, while the server gets both.
+    void logHidesTheToken()
+    {
+        auto server = TestServer::https();
+        server->enqueue(Answer::json("{}", 401));
+        server->enqueue(Answer::json(records));
+        auto provider = std::make_shared<ScriptedCredentials>();
+        provider->current = token(QStringLiteral("first-s3cret"));
+        provider->refreshed = token(QStringLiteral("second-s3cret"));
+        const Client client(configuration(server->baseUrl(), server->makeTransport(), provider));
+        CapturedOutput output;
+        QVERIFY(runTask(getAndDispatch(client, QStringLiteral("/me"))).succeeded());
+        QCOMPARE(server->requests().at(0).header("Authorization").value_or("-"), "Bearer first-s3cret");
+        QCOMPARE(server->requests().at(1).header("Authorization").value_or("-"), "Bearer second-s3cret");
+        QVERIFY(output.bytes().startsWith(info + "[GET] /me  " + maskedBearer + "\n"));
+        QVERIFY2(!output.bytes().contains("s3cret"), output.bytes().constData());
     }
 
     // What fails before anything is sent: no URL, or a token that would add

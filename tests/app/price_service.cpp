@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     const QDir dir(QString::fromLocal8Bit(argc == 2 ? argv[1] : "."));
-    const QString host = QStringLiteral("www.elprisetjustnu.se");
+    const QString host = QStringLiteral(TARIMO_SERVICE_HOST);
     auto write = [&](const char *name, const QByteArray &bytes) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         if (!dir.mkpath(QStringLiteral("certs")) || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())

@@ -126,17 +126,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("hour");
         QTest::addColumn<int>("lit");
-        QTest::newRow("dearest lights all") << 23 << 38;
-        QTest::newRow("cheapest lights none") << 0 << 0;
-        QTest::newRow("half lights the bottom 19") << 12 << 19;
-        QTest::newRow("missing hour is dark") << 5 << 0;
-        QTest::newRow("hour without price is dark") << 6 << 0;
-        QTest::newRow("equal prices light nothing") << -1 << 0;
+        QTest::addColumn<int>("first"); // the chart's cells, [first, end)
+        QTest::addColumn<int>("end");
+        QTest::newRow("dearest lights all") << 23 << 38 << 0 << 38;
+        QTest::newRow("cheapest lights none") << 0 << 0 << 0 << 38;
+        QTest::newRow("half lights the bottom 19") << 12 << 19 << 0 << 38;
+        QTest::newRow("missing hour is dark") << 5 << 0 << 0 << 38;
+        QTest::newRow("hour without price is dark") << 6 << 0 << 0 << 38;
+        QTest::newRow("equal prices light nothing") << -1 << 0 << 0 << 38;
+        QTest::newRow("a range from 10 lights by its count") << 12 << 5 << 10 << 20;
     }
     void levels()
     {
         QFETCH(int, hour);
         QFETCH(int, lit);
+        QFETCH(int, first);
+        QFETCH(int, end);
         Panel panel(day([hour](auto &records) {
             records[12].spotPriceSEK = 11.5; // (11.5 - 0) / (23 - 0) = 0.5
             records[6].spotPriceSEK.reset();
@@ -146,16 +151,20 @@ private Q_SLOTS:
         }));
         panel.load();
         hour = hour < 0 ? 12 : hour;
-        const Equalizer &chart = *panel.view.equalizer();
+        // The panel's chart, or one of its own for another range.
+        const bool panelsRange = first == 0 && end == ContentView::cellCount;
+        Equalizer own(&panel.model, first, end);
+        own.resize(own.sizeHint());
+        const Equalizer &chart = panelsRange ? *panel.view.equalizer() : own;
         // 24 columns, whatever the records.
         QCOMPARE(chart.columnRect(23).right(), qreal(chart.width()));
 
         // The lit run is at the bottom, and what is drawn agrees.
-        const QImage image = panel.render();
-        for (int cell = 0; cell < ContentView::cellCount; ++cell) {
-            QCOMPARE(chart.isLit(hour, cell), cell >= ContentView::cellCount - lit);
-            QCOMPARE(isRed(image.pixel((chart.cellRect(hour, cell).center() + chart.pos()).toPoint())),
-                     cell >= ContentView::cellCount - lit);
+        const QImage image = panelsRange ? panel.render() : own.grab().toImage();
+        const QPointF offset = panelsRange ? chart.pos() : QPoint();
+        for (int cell = first; cell < end; ++cell) {
+            QCOMPARE(chart.isLit(hour, cell), cell >= end - lit);
+            QCOMPARE(isRed(image.pixel((chart.cellRect(hour, cell).center() + offset).toPoint())), cell >= end - lit);
         }
     }
 
