@@ -22,12 +22,7 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tarimo"));
 
-    m_viewModel = new price::ContentViewModel(provider, std::move(clock), this);
-    // Tomorrow's prices are fetched ahead on the view model's minute tick,
-    // for the zone on screen.
-    if (const auto caching = std::dynamic_pointer_cast<price::CachingRequest>(provider))
-        connect(m_viewModel->timer(), &QTimer::timeout, this,
-                [caching, model = m_viewModel] { caching->prefetchTomorrow(model->selectedZone()); });
+    m_viewModel = new price::ContentViewModel(std::move(provider), std::move(clock), this);
 
     // The whole application menu: About and Quit. On macOS the roles put
     // them into the application menu; elsewhere it opens from a right-click.

@@ -342,13 +342,10 @@ void ContentView::showEvent(QShowEvent *event)
 
 void ContentView::paintEvent(QPaintEvent *)
 {
-    if (std::exchange(m_loadAfterPaint, false)) {
-        // Runs after this frame is flushed to the screen.
-        QTimer::singleShot(0, this, [this] {
-            if (m_viewModel)
-                m_viewModel->loadPrices();
-        });
-    }
+    // The load begins from the event loop, after this frame is flushed to
+    // the screen.
+    if (std::exchange(m_loadAfterPaint, false) && m_viewModel)
+        m_viewModel->reload();
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

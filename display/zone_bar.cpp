@@ -85,8 +85,7 @@ ZoneBar::ZoneBar(price::ContentViewModel *viewModel, QWidget *parent)
 
     m_shown = m_current = selectedZone();
     if (viewModel) {
-        // Choosing a zone blanks the digits: that is the change to follow.
-        connect(viewModel, &price::ContentViewModel::spotPriceChanged, this, &ZoneBar::showSelection);
+        connect(viewModel, &price::ContentViewModel::selectedZoneChanged, this, &ZoneBar::showSelection);
     }
 }
 

@@ -170,34 +170,19 @@ QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QD
     co_return std::move(delivery.records);
 }
 
-QCoro::Task<> CachingRequest::prefetchTomorrow(Zone zone)
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetchAhead(QDate day, Zone zone)
 {
-    try {
-        const QDateTime now = m_clock().toLocalTime();
-        const QDate tomorrow = now.date().addDays(1);
-        const bool triedThisHour = m_lastPrefetch.isValid() && m_lastPrefetch <= now
-                                   && m_lastPrefetch.secsTo(now) < 3600;
-        if (now.time().hour() < publicationHour || m_prefetching || triedThisHour)
-            co_return;
-
-        const auto self = shared_from_this();
-        m_prefetching = true;
-        m_lastPrefetch = now;
-        try {
-            // A sound copy is enough; a bad one (cut short, another day) is
-            // replaced now, while there may still be a network.
-            const auto saved = co_await loadSaved(tomorrow, zone);
-            if (!saved) {
-                const Answer answer = co_await fetchLive(m_baseURL, m_urlSession, QDateTime(tomorrow, QTime(12, 0)), zone);
-                keep(tomorrow, zone, answer);
-            }
-        } catch (...) {
-            // Not published yet (404) or no network: the next hour tries again.
-        }
-        m_prefetching = false;
-    } catch (...) {
-        // Started by a tick that does not wait for it: nothing may escape.
-    }
+    const auto self = shared_from_this();
+    // A sound copy is enough; a bad one (cut short, another day) is
+    // replaced now, while there may still be a network.
+    auto saved = co_await loadSaved(day, zone);
+    if (saved)
+        co_return saved;
+    Answer answer = co_await fetchLive(m_baseURL, m_urlSession, QDateTime(day, QTime(12, 0)), zone);
+    keep(day, zone, answer);
+    if (!answer.records || !PriceCache::coversDay(*answer.records, day))
+        co_return std::nullopt;
+    co_return std::move(answer.records);
 }
 
 } // namespace tarimo::price

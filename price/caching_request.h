@@ -19,17 +19,14 @@ namespace tarimo::price {
 
 // The live price request with a memory. The network always comes first: each
 // day it delivers is saved, and only when a fetch fails does the saved day
-// take its place. Tomorrow can be fetched ahead, once the service has
-// published it, so that midnight needs no network.
+// take its place. A day fetched ahead (tomorrow) is saved too, so that
+// midnight needs no network.
 //
 // Files are read and written on a thread of their own, one operation after
 // another, so that a slow or hung disk never holds up a price or the window.
 class CachingRequest : public RequestProvider, public std::enable_shared_from_this<CachingRequest>
 {
 public:
-    // The hour from which the service has tomorrow's prices (local time).
-    static constexpr int publicationHour = 13;
-
     // The service, through the process's shared transport, saving in the
     // user's cache folder, on the real clock.
     CachingRequest();
@@ -46,10 +43,9 @@ public:
     // Leaves the saying to the caller.
     QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone) override;
 
-    // For a tick each minute: from the publication hour on, fetches and saves
-    // tomorrow's prices of `zone` unless a sound copy is saved, at most once
-    // an hour. Never throws, and says nothing when tomorrow is not out yet.
-    QCoro::Task<> prefetchTomorrow(Zone zone);
+    // A sound saved copy of the day if there is one, else the service's,
+    // saved; only exactly that day counts.
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetchAhead(QDate day, Zone zone) override;
 
     const PriceCache &cache() const { return m_cache; }
 
@@ -77,8 +73,6 @@ private:
     QThreadPool m_ownFiles;
     QThreadPool *m_files;
     bool m_refusalTold = false;
-    bool m_prefetching = false;
-    QDateTime m_lastPrefetch;
 };
 
 } // namespace tarimo::price

@@ -8,9 +8,6 @@
 #include <QLocale>
 #include <QPointer>
 
-#include <algorithm>
-#include <cmath>
-
 namespace tarimo::price {
 
 namespace {
@@ -33,6 +30,11 @@ int ticksBeforeRetry(int failuresInARow)
     }
 }
 
+PriceDays::Key dayOf(Zone zone, const QDateTime &instant)
+{
+    return {zone, instant.toLocalTime().date()};
+}
+
 } // namespace
 
 ContentViewModel::ContentViewModel(std::shared_ptr<RequestProvider> request, Clock clock, QObject *parent)
@@ -53,18 +55,28 @@ void ContentViewModel::perform(const ViewModelAction &action)
 {
     std::visit([this](const auto &value) {
         using Case = std::decay_t<decltype(value)>;
-        if constexpr (std::is_same_v<Case, ViewModelAction::SelectZone>) {
-            m_selectedZone = value.zone;
-            setSpotPrice(DigitModel());
-            startLoad();
-        } else if constexpr (std::is_same_v<Case, ViewModelAction::Reload>) {
-            startLoad();
-        } else if constexpr (std::is_same_v<Case, ViewModelAction::AppWindowClosed>) {
+        if constexpr (std::is_same_v<Case, ViewModelAction::SelectZone>)
+            selectZone(value.zone);
+        else if constexpr (std::is_same_v<Case, ViewModelAction::Reload>)
+            reload();
+        else if constexpr (std::is_same_v<Case, ViewModelAction::AppWindowClosed>)
             setIsAppWinOpen(false);
-        } else {
+        else
             setIsAppWinOpen(true);
-        }
     }, action.value());
+}
+
+void ContentViewModel::selectZone(Zone zone)
+{
+    m_selectedZone = zone;
+    Q_EMIT selectedZoneChanged();
+    setSpotPrice(DigitModel());
+    startLoad();
+}
+
+void ContentViewModel::reload()
+{
+    startLoad();
 }
 
 void ContentViewModel::startLoad()
@@ -84,14 +96,16 @@ QCoro::Task<> ContentViewModel::loadPrices()
     QPointer<ContentViewModel> self(this);
     // Keeps the provider alive while it works, whatever happens to us.
     const std::shared_ptr<RequestProvider> request = m_request;
-    const quint64 load = ++m_newestLoad;
     ++m_loadsRunning;
     setState(State::loading);
-    setResponse(std::nullopt);
+    setResponseDay(std::nullopt);
 
     // The zone and date of the moment the load runs.
     const QDateTime date = m_selectedDate;
     const Zone zone = m_selectedZone;
+    const PriceDays::Key day = dayOf(zone, date);
+    const quint64 load = ++m_loadsBegun;
+    m_newestLoadOf[day] = load;
 
     Delivery delivery;
     QString failure;
@@ -105,10 +119,16 @@ QCoro::Task<> ContentViewModel::loadPrices()
     if (!self)
         co_return;
     --m_loadsRunning;
-    // A newer load has begun or waits to begin (another zone, the new day):
-    // this answer, good or bad, would put the wrong prices under what the
-    // panel shows.
-    if (load != m_newestLoad || m_loadsQueued > 0)
+    // A newer load of the same day, or another zone since: this answer,
+    // good or bad, is no longer wanted.
+    if (m_newestLoadOf[day] != load || zone != m_selectedZone)
+        co_return;
+    if (failure.isNull() && delivery.records)
+        hold(day, PriceDay(*delivery.records, delivery.savedCopyAfter.has_value()));
+    // Only an answer for the day on screen, with no other load of it about
+    // to begin, changes what the panel shows (a day left behind at midnight
+    // is held, and no more).
+    if (day != dayOf(m_selectedZone, m_selectedDate) || m_loadsQueued > 0)
         co_return;
 
     if (failure.isNull()) {
@@ -118,16 +138,14 @@ QCoro::Task<> ContentViewModel::loadPrices()
             // Said only now: a copy that a newer load makes moot is not news.
             if (delivery.savedCopyAfter) {
                 console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
-                                       .arg(caseName(zone), date.toLocalTime().date().toString(Qt::ISODate),
-                                            *delivery.savedCopyAfter));
+                                       .arg(caseName(zone), day.date.toString(Qt::ISODate), *delivery.savedCopyAfter));
             }
-            m_fromSavedCopy = delivery.savedCopyAfter.has_value();
-            setResponse(std::move(delivery.records));
+            setResponseDay(day);
             // An answer that arrives after midnight holds the day asked for:
             // keep that day, so that digits and date line agree and the next
             // tick loads the new day.
             const QDateTime now = m_clock();
-            m_selectedDate = now.toLocalTime().date() == date.toLocalTime().date() ? now : date;
+            m_selectedDate = now.toLocalTime().date() == day.date ? now : date;
             setState(State::loaded);
             updateCurrentPrice();
             m_failuresInARow = 0;
@@ -143,6 +161,17 @@ QCoro::Task<> ContentViewModel::loadPrices()
     m_ticksUntilRetry = ticksBeforeRetry(m_failuresInARow);
 }
 
+const PriceDay &ContentViewModel::hold(PriceDays::Key key, PriceDay day)
+{
+    const PriceDay &held = m_days.put(key, std::move(day));
+    // Yesterday, today and tomorrow are all that can be asked for; the day
+    // shown stays whatever the clock says.
+    const QDate today = m_clock().toLocalTime().date();
+    m_days.keepOnly(today.addDays(-1), today.addDays(1), m_responseDay);
+    std::erase_if(m_newestLoadOf, [&](const auto &entry) { return qAbs(today.daysTo(entry.first.date)) > 1; });
+    return held;
+}
+
 void ContentViewModel::updateCurrentPrice()
 {
     if (!showPriceOfSelectedHour())
@@ -153,16 +182,8 @@ bool ContentViewModel::showPriceOfSelectedHour()
 {
     // Only the hour that holds the instant: the same hour of another day
     // would be another day's price under this day's date line.
-    const LocalHour selected = localHour(m_selectedDate);
-    std::optional<SpotPriceModel> record;
-    if (selected.hour >= 0 && selected.hour < int(m_spansOfHour.size())) {
-        for (const Span &span : m_spansOfHour[std::size_t(selected.hour)]) {
-            if (span.start == selected.start) {
-                record = m_hourly[span.entry];
-                break;
-            }
-        }
-    }
+    const PriceDay *day = responseDay();
+    const SpotPriceModel *record = day ? day->hourAt(m_selectedDate) : nullptr;
     if (!record)
         return false;
 
@@ -172,23 +193,36 @@ bool ContentViewModel::showPriceOfSelectedHour()
     return true;
 }
 
+const PriceDay *ContentViewModel::responseDay() const
+{
+    return m_responseDay ? m_days.find(*m_responseDay) : nullptr;
+}
+
+const std::vector<SpotPriceModel> *ContentViewModel::response() const
+{
+    const PriceDay *day = responseDay();
+    return day ? &day->records() : nullptr;
+}
+
+bool ContentViewModel::isFromSavedCopy() const
+{
+    const PriceDay *day = responseDay();
+    return day && day->isFromSavedCopy();
+}
+
 std::optional<SpotPriceModel> ContentViewModel::priceRecord(int hour) const
 {
-    if (hour < 0 || hour >= int(m_spansOfHour.size()) || m_spansOfHour[std::size_t(hour)].empty())
-        return std::nullopt;
-    const std::vector<Span> &spans = m_spansOfHour[std::size_t(hour)];
-    const qint64 selected = m_selectedDate.toMSecsSinceEpoch();
-    const auto holding = std::find_if(spans.begin(), spans.end(), [&](const Span &span) {
-        return span.start <= selected && span.end && selected < *span.end;
-    });
-    return m_hourly[(holding != spans.end() ? *holding : spans.front()).entry];
+    const PriceDay *day = responseDay();
+    const SpotPriceModel *record = day ? day->hourNumbered(hour, m_selectedDate) : nullptr;
+    return record ? std::optional(*record) : std::nullopt;
 }
 
 double ContentViewModel::relativePrice(const SpotPriceModel &record) const
 {
-    if (!m_response || !m_priceRange || !record.spotPriceSEK)
+    const PriceDay *day = responseDay();
+    if (!day || !day->priceRange() || !record.spotPriceSEK)
         return 0.0;
-    const auto [lowest, highest] = *m_priceRange;
+    const auto [lowest, highest] = *day->priceRange();
     // Equal prices all day give 0 / 0: not a number, which lights no cell.
     return (*record.spotPriceSEK - lowest) / (highest - lowest);
 }
@@ -247,13 +281,47 @@ void ContentViewModel::tick()
     if (m_state == State::error && m_loadsQueued + m_loadsRunning == 0 && m_failuresInARow > 0
         && --m_ticksUntilRetry <= 0)
         startLoad();
+
+    fetchAheadIfDue(now);
+}
+
+void ContentViewModel::fetchAheadIfDue(const QDateTime &now)
+{
+    // Tomorrow's prices at hand before midnight, when the network may be
+    // gone: from their publication, once an hour until they are held.
+    const QDateTime local = now.toLocalTime();
+    const PriceDays::Key tomorrow{m_selectedZone, local.date().addDays(1)};
+    const bool triedThisHour = m_lastFetchAhead.isValid() && m_lastFetchAhead <= now
+                               && m_lastFetchAhead.secsTo(now) < 3600;
+    if (local.time().hour() < publicationHour || m_fetchingAhead || triedThisHour || m_days.find(tomorrow))
+        return;
+    m_lastFetchAhead = now;
+    fetchAhead(tomorrow);
+}
+
+QCoro::Task<> ContentViewModel::fetchAhead(PriceDays::Key day)
+{
+    QPointer<ContentViewModel> self(this);
+    const std::shared_ptr<RequestProvider> request = m_request;
+    m_fetchingAhead = true;
+    std::optional<std::vector<SpotPriceModel>> records;
+    try {
+        records = co_await request->fetchAhead(day.date, day.zone);
+    } catch (...) {
+        // Not published yet (404) or no network: the next hour tries again.
+    }
+    if (!self)
+        co_return;
+    m_fetchingAhead = false;
+    if (records && day.zone == m_selectedZone)
+        hold(day, PriceDay(std::move(*records), false));
 }
 
 void ContentViewModel::networkBecameReachable()
 {
     // Once per change of the network, and only where it could help: no
     // prices, or prices from the saved copy. The backoff stays for the rest.
-    const bool couldDoBetter = m_state == State::error || (m_state == State::loaded && m_fromSavedCopy);
+    const bool couldDoBetter = m_state == State::error || (m_state == State::loaded && isFromSavedCopy());
     if (couldDoBetter && m_loadsQueued + m_loadsRunning == 0)
         startLoad();
 }
@@ -276,24 +344,9 @@ void ContentViewModel::setState(State state)
     Q_EMIT stateChanged();
 }
 
-void ContentViewModel::setResponse(std::optional<std::vector<SpotPriceModel>> response)
+void ContentViewModel::setResponseDay(std::optional<PriceDays::Key> day)
 {
-    m_response = std::move(response);
-    m_hourly = m_response ? hourlyView(*m_response) : std::vector<SpotPriceModel>();
-    for (std::vector<Span> &spans : m_spansOfHour)
-        spans.clear();
-    m_priceRange.reset();
-    for (std::size_t i = 0; i < m_hourly.size(); ++i) {
-        const SpotPriceModel &entry = m_hourly[i];
-        const auto end = entry.timeEnd ? std::optional(entry.timeEnd->toMSecsSinceEpoch()) : std::nullopt;
-        m_spansOfHour[std::size_t(localHour(*entry.timeStart).hour)].push_back(
-            {i, entry.timeStart->toMSecsSinceEpoch(), end});
-        if (entry.spotPriceSEK && std::isfinite(*entry.spotPriceSEK)) {
-            const double price = *entry.spotPriceSEK;
-            m_priceRange = m_priceRange ? std::pair(std::min(m_priceRange->first, price), std::max(m_priceRange->second, price))
-                                        : std::pair(price, price);
-        }
-    }
+    m_responseDay = day;
     Q_EMIT responseChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include "price/clock.h"
 #include "price/digit_model.h"
+#include "price/price_days.h"
 #include "price/request_provider.h"
 #include "price/spot_price_model.h"
 #include "price/view_model_action.h"
@@ -12,8 +13,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include <array>
-#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,6 +26,10 @@ namespace tarimo::price {
 //
 // Every assignment of a published field (isAppWinOpen, spotPrice, state,
 // response) emits its change signal, even when the value is equal.
+//
+// The days of prices it has are held apart from the clock (days()): the
+// selected date is the instant whose price the digits show, and the day of
+// that instant in the selected zone is the day shown.
 class ContentViewModel : public QObject
 {
     Q_OBJECT
@@ -40,6 +44,9 @@ public:
     Q_ENUM(State)
 
     static constexpr std::chrono::milliseconds refreshInterval{60'000};
+    // The hour from which the service has tomorrow's prices (local time):
+    // from then on, once an hour until they are held, they are fetched ahead.
+    static constexpr int publicationHour = 13;
 
     // `request` is where prices come from; `clock` gives the present instant
     // (the real clock when empty).
@@ -52,23 +59,30 @@ public:
     Zone selectedZone() const { return m_selectedZone; }
     State state() const { return m_state; }
     QDateTime selectedDate() const { return m_selectedDate; }
-    // The records of the last successful load, as delivered.
-    const std::optional<std::vector<SpotPriceModel>> &response() const { return m_response; }
-    // The same day hour by hour; what every hour lookup below walks.
-    const std::vector<SpotPriceModel> &hourlyResponse() const { return m_hourly; }
+    // The records of the last successful load, as delivered; null while a
+    // load runs and before the first.
+    const std::vector<SpotPriceModel> *response() const;
     QTimer *timer() const { return m_timer; }
     QDateTime now() const { return m_clock(); }
     // Why the last load failed, and the timer ticks (minutes) until the
     // next try; only meaningful in the error state.
     QString lastError() const { return m_lastError; }
     int ticksUntilRetry() const { return m_ticksUntilRetry; }
+    // Whether the prices shown are a copy saved earlier, because the service
+    // could not be reached.
+    bool isFromSavedCopy() const;
+    // Every day of prices held, of any zone, whether shown or not.
+    const PriceDays &days() const { return m_days; }
+    // Whether tomorrow is being fetched ahead.
+    bool isFetchingAhead() const { return m_fetchingAhead; }
 
     // Returns at once; a load it starts begins from the event loop, after
     // the caller has returned.
     void perform(const ViewModelAction &action);
     // Never throws: every failure ends in the error state and one log line.
-    // The load started last decides: one that ends after a newer one has
-    // been started changes nothing and logs nothing.
+    // The load started last for a zone and day decides: one that ends after
+    // a newer one of the same day has been started, or after the zone has
+    // changed, changes nothing and logs nothing.
     QCoro::Task<void> loadPrices();
     // Shows the record of the selected hour; throws DomainError when there is none.
     void updateCurrentPrice();
@@ -85,11 +99,13 @@ public:
 
     // What the refresh timer does each minute.
     void tick();
-    // Whether the prices shown are a copy saved earlier, because the service
-    // could not be reached.
-    bool isFromSavedCopy() const { return m_fromSavedCopy; }
 
 public Q_SLOTS:
+    // Switches to the zone (also the one already selected), blanks the
+    // digits and loads its day.
+    void selectZone(price::Zone zone);
+    // Loads the day shown again.
+    void reload();
     // The desktop reports that the network is back: prices that are missing
     // or only saved are loaded again at once instead of at the next retry.
     void networkBecameReachable();
@@ -99,16 +115,22 @@ Q_SIGNALS:
     void spotPriceChanged();
     void stateChanged();
     void responseChanged();
+    void selectedZoneChanged();
 
 private:
     void setIsAppWinOpen(bool open);
     void setSpotPrice(const DigitModel &digits);
     void setState(State state);
-    void setResponse(std::optional<std::vector<SpotPriceModel>> response);
+    void setResponseDay(std::optional<PriceDays::Key> day);
+    const PriceDay *responseDay() const;
+    // Queues one load of what is selected when it begins.
     void startLoad();
     // Shows the record of the selected hour; false, and nothing changed,
     // when there is none.
     bool showPriceOfSelectedHour();
+    void fetchAheadIfDue(const QDateTime &now);
+    QCoro::Task<> fetchAhead(PriceDays::Key day);
+    const PriceDay &hold(PriceDays::Key key, PriceDay day);
 
     std::shared_ptr<RequestProvider> m_request;
     Clock m_clock;
@@ -118,31 +140,25 @@ private:
     State m_state = State::notLoaded;
     QDateTime m_selectedDate;
     QTimer *m_timer = nullptr;
-    std::optional<std::vector<SpotPriceModel>> m_response;
-    // Derived from m_response whenever it is assigned: the hourly entries,
-    // and for each hour of the day where its entries are and what they span.
-    struct Span
-    {
-        std::size_t entry;
-        qint64 start;
-        std::optional<qint64> end;
-    };
-    std::vector<SpotPriceModel> m_hourly;
-    std::array<std::vector<Span>, 24> m_spansOfHour;
-    std::optional<std::pair<double, double>> m_priceRange;
+    PriceDays m_days;
+    // The day whose records are the response, while there is one.
+    std::optional<PriceDays::Key> m_responseDay;
 
-    // Each load that begins gets the next number; only the newest may
-    // change what is shown, and only while no other waits to begin.
-    quint64 m_newestLoad = 0;
-    // Recovery from failed loads: how many loads wait to begin or run now,
-    // how many failed in a row, and how many ticks remain before the next
-    // retry.
+    // Every load gets the next number when it begins; per zone and day, the
+    // newest number is the load that may decide.
+    quint64 m_loadsBegun = 0;
+    std::map<PriceDays::Key, quint64> m_newestLoadOf;
+    // Loads asked for that wait to begin, and loads running now.
     int m_loadsQueued = 0;
     int m_loadsRunning = 0;
+    // Recovery from failed loads: how many failed in a row, and how many
+    // ticks remain before the next retry.
     int m_failuresInARow = 0;
     int m_ticksUntilRetry = 0;
     QString m_lastError;
-    bool m_fromSavedCopy = false;
+
+    bool m_fetchingAhead = false;
+    QDateTime m_lastFetchAhead;
 };
 
 } // namespace tarimo::price

@@ -42,6 +42,17 @@ public:
         delivery.records = std::move(records);
         co_return delivery;
     }
+
+    // A day fetched ahead of need (tomorrow, once published), so that it is
+    // at hand when it comes: a provider that keeps copies gives a sound
+    // saved copy or fetches and saves one. Throws when the day cannot be
+    // had (not published yet, no network). By default nothing is fetched.
+    virtual QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetchAhead(QDate day, Zone zone)
+    {
+        Q_UNUSED(day);
+        Q_UNUSED(zone);
+        co_return std::nullopt;
+    }
 };
 
 } // namespace tarimo::price

@@ -285,6 +285,7 @@ private Q_SLOTS:
                  QStringList{"💾 Prices from the saved copy se2 2025-11-12 after error Host not found"});
         QCOMPARE(model.priceLabel(14), QStringLiteral("200 öre / kwh"));
         QVERIFY(model.state() == State::loaded && model.selectedDate() == m_now && codes(model.spotPrice()) == (Codes{B, B, 2, 0, 0}));
+        QVERIFY(!model.days().find({Zone::se1, m_now.date()})); // a zone left is not kept
     }
 
     // Levels over the day's prices, whatever a NaN record says; labels in whole öre.
@@ -378,6 +379,52 @@ private Q_SLOTS:
         settle();
         QVERIFY(codes(model.spotPrice()) == (Codes{B, B, B, 1, 5}) && provider->calls.at(1).date == m_now);
         QCOMPARE(model.dateText(), QStringLiteral("torsdag 1 jan. 2026, 00:00"));
+    }
+
+    // Reloaded while loading: the older answer, whenever it comes, is not
+    // the day any more.
+    void sameDayReloadedDecidesByTheNewer()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        provider->holding = true;
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        model.reload();
+        settle();
+        model.reload();
+        settle();
+        provider->release(1);
+        settle();
+        const auto printed = output.lines().size();
+        QCOMPARE(model.state(), State::loaded);
+        provider->answer = [](const QDateTime &, Zone) -> std::optional<std::vector<SpotPriceModel>> { return std::nullopt; };
+        provider->release(0);
+        settle();
+        QVERIFY(output.lines().size() == printed && model.state() == State::loaded);
+    }
+
+    // Yesterday's load, ended after today's began, is held but not shown.
+    void dayLeftBehindIsHeldNotShown()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(15));
+        provider->holding = true;
+        m_now = local(2025, 12, 31, 23, 59, 50);
+        ContentViewModel model(provider, clock());
+        CapturedOutput output;
+        model.reload();
+        settle();
+        m_now = local(2026, 1, 1, 0, 0, 40);
+        model.tick();
+        settle();
+        provider->release(1);
+        settle();
+        QCOMPARE(codes(model.spotPrice()), (Codes{B, B, B, 1, 5}));
+        const auto printed = output.lines().size();
+        provider->release(0);
+        settle();
+        QVERIFY(output.lines().size() == printed && codes(model.spotPrice()) == (Codes{B, B, B, 1, 5}));
+        QCOMPARE(model.response()->front().timeStart->toLocalTime().date(), QDate(2026, 1, 1));
+        QVERIFY(model.days().find({Zone::se3, QDate(2025, 12, 31)}));
     }
 
     // NTP, a person or a restored machine sets the clock back. Day d costs
@@ -606,24 +653,27 @@ private Q_SLOTS:
         QCOMPARE(readFile(m_folder + u'/' + todayFile), body(m_now.date()));
     }
 
-    // Tomorrow is fetched from 13:00, at most once an hour, until it is
-    // saved; at midnight without network it is shown.
-    void prefetchTomorrow()
+    // The tick fetches tomorrow from 13:00, at most once an hour, until it
+    // is held; at midnight without network the saved copy is shown.
+    void fetchTomorrowAhead()
     {
-        const auto prices = std::make_shared<CachingRequest>(m_baseUrl, m_server->makeTransport(), m_folder, clock());
         const QString tomorrowPath = QStringLiteral("/api/v1/prices/2025/11-13_SE3.json");
         // What a power cut left under tomorrow's name does not count as saved.
         QVERIFY(QDir().mkpath(m_folder));
         writeFile(m_folder + QStringLiteral("/2025-11-13_SE3.json"), body(m_now.date().addDays(1)).left(100));
+        m_now.setTime(QTime(12, 0));
+        ContentViewModel model(caching(), clock());
+        CapturedOutput quiet;
         for (const auto &[time, status, requests] : {std::tuple(QTime(12, 59), 200, 0), std::tuple(QTime(13, 30), 404, 1),
                                                      std::tuple(QTime(14, 29), 200, 1), std::tuple(QTime(14, 30), 200, 2),
                                                      std::tuple(QTime(15, 31), 200, 2)}) {
             m_now.setTime(time);
             m_server->serve(tomorrowPath, Answer::json(body(m_now.date().addDays(1)), status));
-            QVERIFY(runTask(prices->prefetchTomorrow(Zone::se3)).succeeded());
+            model.tick();
+            QTRY_VERIFY(!model.isFetchingAhead());
             QCOMPARE(m_server->requestCount(), requests);
         }
-        ContentViewModel model(prices, clock());
+        QCOMPARE(model.days().find({Zone::se3, m_now.date().addDays(1)})->hours().size(), std::size_t(24));
         m_server.reset();
         m_now = local(2025, 11, 13, 0, 0, 40);
         model.tick();
