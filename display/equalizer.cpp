@@ -239,7 +239,7 @@ void Equalizer::mouseMoveEvent(QMouseEvent *event)
 QString Equalizer::spokenHour(int hour) const
 {
     const auto record = m_viewModel ? m_viewModel->priceRecord(hour) : std::nullopt;
-    const auto ore = record && record->spotPriceSEK ? price::wholeOre(*record->spotPriceSEK) : std::nullopt;
+    const auto ore = record && record->spotPriceSEK ? m_viewModel->shownOre(*record->spotPriceSEK) : std::nullopt;
     const QString time = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
     return ore ? tr("%1, %2 öre per kWh").arg(time).arg(*ore) : tr("%1, no price").arg(time);
 }

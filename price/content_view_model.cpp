@@ -188,9 +188,38 @@ bool ContentViewModel::showPriceOfSelectedHour()
         return false;
 
     console::printLine(QStringLiteral("🍀 Data %1").arg(record->description()));
-    const auto ore = record->spotPriceSEK ? wholeOre(*record->spotPriceSEK) : std::nullopt;
-    setSpotPrice(ore ? makeDigitModel(*ore) : DigitModel());
+    showDigitsOf(*record);
     return true;
+}
+
+void ContentViewModel::showDigitsOf(const SpotPriceModel &record)
+{
+    const auto ore = record.spotPriceSEK ? shownOre(*record.spotPriceSEK) : std::nullopt;
+    setSpotPrice(ore ? makeDigitModel(*ore) : DigitModel());
+}
+
+std::optional<qint64> ContentViewModel::shownOre(double kronor) const
+{
+    return wholeOre(m_includesVat ? kronor * vatFactor : kronor);
+}
+
+void ContentViewModel::setIncludesVat(bool includesVat)
+{
+    if (m_includesVat == includesVat)
+        return;
+    m_includesVat = includesVat;
+    // The digits show the same hour, in the other kind of price; without a
+    // record of it they stay as they are.
+    const PriceDay *day = responseDay();
+    if (const SpotPriceModel *record = day && m_state == State::loaded ? day->hourAt(m_selectedDate) : nullptr)
+        showDigitsOf(*record);
+    Q_EMIT includesVatChanged();
+}
+
+void ContentViewModel::setStartZone(Zone zone)
+{
+    m_selectedZone = zone;
+    Q_EMIT selectedZoneChanged();
 }
 
 const PriceDay *ContentViewModel::responseDay() const
@@ -232,7 +261,7 @@ QString ContentViewModel::priceLabel(int hour) const
     const auto record = priceRecord(hour);
     if (!record || !record->spotPriceSEK)
         return {};
-    const auto ore = wholeOre(*record->spotPriceSEK);
+    const auto ore = shownOre(*record->spotPriceSEK);
     if (!ore)
         return {};
     return QStringLiteral("%1 öre / kwh").arg(*ore);

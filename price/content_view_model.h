@@ -71,6 +71,13 @@ public:
     // Whether the prices shown are a copy saved earlier, because the service
     // could not be reached.
     bool isFromSavedCopy() const;
+    // Whether the prices a person sees or hears include 25 % VAT. The
+    // console and the chart's scale stay in spot prices.
+    bool includesVat() const { return m_includesVat; }
+    static constexpr double vatFactor = 1.25;
+    // A price in kronor per kWh in whole öre as the panel shows it: with
+    // VAT when asked for, rounded as the digits round.
+    std::optional<qint64> shownOre(double kronor) const;
     // Every day of prices held, of any zone, whether shown or not.
     const PriceDays &days() const { return m_days; }
     // Whether tomorrow is being fetched ahead.
@@ -100,6 +107,10 @@ public:
     // What the refresh timer does each minute.
     void tick();
 
+    // The zone to begin with (one remembered from the last run), before
+    // anything is loaded; it loads nothing itself.
+    void setStartZone(Zone zone);
+
 public Q_SLOTS:
     // Switches to the zone (also the one already selected), blanks the
     // digits and loads its day.
@@ -109,6 +120,8 @@ public Q_SLOTS:
     // The desktop reports that the network is back: prices that are missing
     // or only saved are loaded again at once instead of at the next retry.
     void networkBecameReachable();
+    // Shows every price with or without VAT from now on.
+    void setIncludesVat(bool includesVat);
 
 Q_SIGNALS:
     void isAppWinOpenChanged();
@@ -116,6 +129,7 @@ Q_SIGNALS:
     void stateChanged();
     void responseChanged();
     void selectedZoneChanged();
+    void includesVatChanged();
 
 private:
     void setIsAppWinOpen(bool open);
@@ -128,6 +142,7 @@ private:
     // Shows the record of the selected hour; false, and nothing changed,
     // when there is none.
     bool showPriceOfSelectedHour();
+    void showDigitsOf(const SpotPriceModel &record);
     void fetchAheadIfDue(const QDateTime &now);
     QCoro::Task<> fetchAhead(PriceDays::Key day);
     const PriceDay &hold(PriceDays::Key key, PriceDay day);
@@ -157,6 +172,7 @@ private:
     int m_ticksUntilRetry = 0;
     QString m_lastError;
 
+    bool m_includesVat = false;
     bool m_fetchingAhead = false;
     QDateTime m_lastFetchAhead;
 };

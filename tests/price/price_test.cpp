@@ -210,6 +210,33 @@ private Q_SLOTS:
         QVERIFY(provider->calls.size() == 1 && provider->calls[0].zone == Zone::se3 && provider->calls[0].date == m_now);
     }
 
+    // With VAT every price shown is × 1.25, rounded as the digits round;
+    // the console keeps the spot price.
+    void vatOnShownPrices_data()
+    {
+        QTest::addColumn<double>("kronor");
+        QTest::addColumn<qint64>("ore");
+        QTest::newRow("whole") << 1.0 << qint64(125);
+        QTest::newRow("half rounds up") << 0.1 << qint64(13);
+        QTest::newRow("negative half rounds away") << -0.1 << qint64(-13);
+        QTest::newRow("half an öre from nothing") << 0.004 << qint64(1);
+        QTest::newRow("just below a half") << 0.0039 << qint64(0);
+    }
+    void vatOnShownPrices()
+    {
+        QFETCH(double, kronor);
+        QFETCH(qint64, ore);
+        ContentViewModel model(std::make_shared<ScriptedProvider>(edited(60, [&](auto &day) { day[14].spotPriceSEK = kronor; })), clock());
+        CapturedOutput output;
+        load(model);
+        model.setIncludesVat(true);
+        QCOMPARE(model.spotPrice(), makeDigitModel(ore));
+        QCOMPARE(model.priceLabel(14), QStringLiteral("%1 öre / kwh").arg(ore));
+        QVERIFY(output.lines().last().contains(QStringLiteral("spotPriceSEK: %1,").arg(kronor)));
+        model.setIncludesVat(false);
+        QCOMPARE(model.spotPrice(), makeDigitModel(*wholeOre(kronor)));
+    }
+
     // A zone selection blanks at once and loads once perform has returned.
     void selectingAZoneBlanksAndLoads()
     {
