@@ -95,12 +95,17 @@ void CachingRequest::tell(const PriceCache::Notes &notes)
 }
 
 QCoro::Task<CachingRequest::Answer> CachingRequest::fetchLive(
-    QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone)
+    QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone, bool announced)
 {
     const auto recorder = std::make_shared<BodyRecorder>(std::move(urlSession));
     Request live(std::move(baseURL), recorder);
-    auto records = co_await live.fetch(std::move(date), zone);
-    co_return Answer{std::move(records), recorder->body};
+    Answer answer;
+    if (announced)
+        answer.records = co_await live.fetch(std::move(date), zone);
+    else
+        answer.records = co_await live.download(std::move(date), zone);
+    answer.body = recorder->body;
+    co_return answer;
 }
 
 void CachingRequest::keep(QDate day, Zone zone, const Answer &answer)
@@ -141,7 +146,7 @@ QCoro::Task<Delivery> CachingRequest::fetchDay(QDateTime date, Zone zone)
     const QDate day = date.toLocalTime().date();
     std::exception_ptr failure;
     try {
-        Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone);
+        Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone, true);
         if (answer.records) {
             // Shown first, saved after.
             keep(day, zone, answer);
@@ -178,7 +183,8 @@ QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetchAhe
     auto saved = co_await loadSaved(day, zone);
     if (saved)
         co_return saved;
-    Answer answer = co_await fetchLive(m_baseURL, m_urlSession, QDateTime(day, QTime(12, 0)), zone);
+    console::printLine(QStringLiteral("💾 Fetching tomorrow %1 %2").arg(caseName(zone), day.toString(Qt::ISODate)));
+    Answer answer = co_await fetchLive(m_baseURL, m_urlSession, QDateTime(day, QTime(12, 0)), zone, false);
     keep(day, zone, answer);
     if (!answer.records || !PriceCache::coversDay(*answer.records, day))
         co_return std::nullopt;

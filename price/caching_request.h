@@ -58,8 +58,9 @@ private:
         std::optional<std::vector<SpotPriceModel>> records;
         QByteArray body;
     };
+    // `announced`: with the fetch's own "🍀" line.
     static QCoro::Task<Answer> fetchLive(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession,
-                                         QDateTime date, Zone zone);
+                                         QDateTime date, Zone zone, bool announced);
     // Saves the answer on the file thread if it is the day asked for; does
     // not wait for it.
     void keep(QDate day, Zone zone, const Answer &answer);

@@ -1,5 +1,7 @@
 #include "price/content_view_model.h"
 
+#include "api_client/response.h"
+#include "api_client/transport_error.h"
 #include "console/console.h"
 #include "price/domain_error.h"
 #include "price/hourly_prices.h"
@@ -34,6 +36,25 @@ PriceDays::Key dayOf(Zone zone, const QDateTime &instant)
 {
     return {zone, instant.toLocalTime().date()};
 }
+
+bool isNotFound(const std::exception &error)
+{
+    const auto *response = dynamic_cast<const api_client::Client::ErrorResponse *>(&error);
+    return response && response->status() == api_client::HttpStatusCode::notFound;
+}
+
+ContentViewModel::Failure failureOf(const std::exception &error)
+{
+    if (dynamic_cast<const api_client::TransportError *>(&error))
+        return ContentViewModel::Failure::noConnection;
+    if (isNotFound(error) || dynamic_cast<const DomainError *>(&error))
+        return ContentViewModel::Failure::noPrices;
+    return ContentViewModel::Failure::unreadable;
+}
+
+// Asking for tomorrow again sooner than this fetches nothing: the answer
+// would be the same.
+constexpr qint64 secondsBetweenAsks = 5 * 60;
 
 } // namespace
 
@@ -70,6 +91,8 @@ void ContentViewModel::selectZone(Zone zone)
 {
     m_selectedZone = zone;
     Q_EMIT selectedZoneChanged();
+    refreshCheapestRun();
+    Q_EMIT tomorrowChanged();
     setSpotPrice(DigitModel());
     startLoad();
 }
@@ -109,12 +132,15 @@ QCoro::Task<> ContentViewModel::loadPrices()
 
     Delivery delivery;
     QString failure;
+    Failure kind = Failure::noPrices;
     try {
         delivery = co_await request->fetchDay(date, zone);
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
+        kind = failureOf(error);
     } catch (...) {
         failure = QStringLiteral("unknown error");
+        kind = Failure::unreadable;
     }
     if (!self)
         co_return;
@@ -152,9 +178,11 @@ QCoro::Task<> ContentViewModel::loadPrices()
             co_return;
         } catch (const std::exception &error) {
             failure = QString::fromUtf8(error.what());
+            kind = failureOf(error);
         }
     }
     m_lastError = failure;
+    m_lastFailure = kind;
     setState(State::error);
     console::printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
     ++m_failuresInARow;
@@ -169,7 +197,72 @@ const PriceDay &ContentViewModel::hold(PriceDays::Key key, PriceDay day)
     const QDate today = m_clock().toLocalTime().date();
     m_days.keepOnly(today.addDays(-1), today.addDays(1), m_responseDay);
     std::erase_if(m_newestLoadOf, [&](const auto &entry) { return qAbs(today.daysTo(entry.first.date)) > 1; });
+    if (key.zone == m_selectedZone) {
+        refreshCheapestRun();
+        if (key == tomorrowKey())
+            Q_EMIT tomorrowChanged();
+    }
     return held;
+}
+
+const PriceDay *ContentViewModel::heldDay(int offset) const
+{
+    return m_days.find({m_selectedZone, m_selectedDate.toLocalTime().date().addDays(offset)});
+}
+
+PriceDays::Key ContentViewModel::tomorrowKey() const
+{
+    return {m_selectedZone, m_selectedDate.toLocalTime().date().addDays(1)};
+}
+
+ContentViewModel::Tomorrow ContentViewModel::tomorrow() const
+{
+    const PriceDays::Key key = tomorrowKey();
+    if (m_days.find(key))
+        return Tomorrow::held;
+    if (m_fetchingAhead == key)
+        return Tomorrow::fetching;
+    if (m_tomorrowFailedFor == key)
+        return m_tomorrowFailure;
+    return m_clock().toLocalTime().time().hour() < publicationHour ? Tomorrow::beforePublication : Tomorrow::notHeld;
+}
+
+QDateTime ContentViewModel::nextTomorrowTry() const
+{
+    return m_lastFetchAhead.isValid() ? m_lastFetchAhead.addSecs(3600) : QDateTime();
+}
+
+QDateTime ContentViewModel::nextRetry() const
+{
+    if (m_state != State::error || m_failuresInARow == 0)
+        return {};
+    const qint64 untilTick = m_timer->isActive() ? std::max(0, m_timer->remainingTime()) : refreshInterval.count();
+    return m_clock().addMSecs(untilTick + qint64(std::max(0, m_ticksUntilRetry - 1)) * refreshInterval.count());
+}
+
+void ContentViewModel::refreshCheapestRun()
+{
+    std::vector<const SpotPriceModel *> hours;
+    for (int offset : {0, 1}) {
+        if (const PriceDay *day = heldDay(offset)) {
+            for (const SpotPriceModel &hour : day->hours())
+                hours.push_back(&hour);
+        }
+    }
+    auto run = price::cheapestRun(hours, m_selectedDate, m_runLength);
+    if (run == m_cheapestRun)
+        return;
+    m_cheapestRun = std::move(run);
+    Q_EMIT cheapestRunChanged();
+}
+
+void ContentViewModel::setCheapestRunLength(int hours)
+{
+    hours = std::clamp(hours, shortestRun, longestRun);
+    if (hours == m_runLength)
+        return;
+    m_runLength = hours;
+    refreshCheapestRun();
 }
 
 void ContentViewModel::updateCurrentPrice()
@@ -220,6 +313,8 @@ void ContentViewModel::setStartZone(Zone zone)
 {
     m_selectedZone = zone;
     Q_EMIT selectedZoneChanged();
+    refreshCheapestRun();
+    Q_EMIT tomorrowChanged();
 }
 
 const PriceDay *ContentViewModel::responseDay() const
@@ -285,6 +380,9 @@ void ContentViewModel::tick()
         m_selectedDate = now;
         setSpotPrice(DigitModel());
         startLoad();
+        Q_EMIT selectedDayChanged();
+        refreshCheapestRun();
+        Q_EMIT tomorrowChanged();
     }
 
     const LocalHour present = localHour(now);
@@ -299,6 +397,9 @@ void ContentViewModel::tick()
     if (present.start != selected.start) {
         console::printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
+        refreshCheapestRun();
+        // Publication may have come with this hour.
+        Q_EMIT tomorrowChanged();
         QTimer::singleShot(0, this, [this] {
             // No record of the new hour: no stale price under its date line.
             if (!showPriceOfSelectedHour())
@@ -318,32 +419,55 @@ void ContentViewModel::fetchAheadIfDue(const QDateTime &now)
 {
     // Tomorrow's prices at hand before midnight, when the network may be
     // gone: from their publication, once an hour until they are held.
-    const QDateTime local = now.toLocalTime();
-    const PriceDays::Key tomorrow{m_selectedZone, local.date().addDays(1)};
     const bool triedThisHour = m_lastFetchAhead.isValid() && m_lastFetchAhead <= now
                                && m_lastFetchAhead.secsTo(now) < 3600;
-    if (local.time().hour() < publicationHour || m_fetchingAhead || triedThisHour || m_days.find(tomorrow))
+    if (now.toLocalTime().time().hour() < publicationHour || m_fetchingAhead || triedThisHour || m_days.find(tomorrowKey()))
         return;
-    m_lastFetchAhead = now;
-    fetchAhead(tomorrow);
+    fetchAhead(tomorrowKey());
+}
+
+void ContentViewModel::fetchTomorrow()
+{
+    const QDateTime now = m_clock();
+    const bool askedLately = m_lastFetchAhead.isValid() && m_lastFetchAhead <= now
+                             && m_lastFetchAhead.secsTo(now) < secondsBetweenAsks;
+    const Tomorrow status = tomorrow();
+    if (askedLately || (status != Tomorrow::notHeld && status != Tomorrow::notPublished && status != Tomorrow::unreachable))
+        return;
+    fetchAhead(tomorrowKey());
 }
 
 QCoro::Task<> ContentViewModel::fetchAhead(PriceDays::Key day)
 {
     QPointer<ContentViewModel> self(this);
     const std::shared_ptr<RequestProvider> request = m_request;
-    m_fetchingAhead = true;
+    m_fetchingAhead = day;
+    m_lastFetchAhead = m_clock();
+    Q_EMIT tomorrowChanged();
     std::optional<std::vector<SpotPriceModel>> records;
+    std::optional<Tomorrow> failure;
+    QString error;
     try {
         records = co_await request->fetchAhead(day.date, day.zone);
-    } catch (...) {
+    } catch (const std::exception &e) {
         // Not published yet (404) or no network: the next hour tries again.
+        failure = isNotFound(e) ? Tomorrow::notPublished : Tomorrow::unreachable;
+        error = QString::fromUtf8(e.what());
+    } catch (...) {
+        failure = Tomorrow::unreachable;
     }
     if (!self)
         co_return;
-    m_fetchingAhead = false;
-    if (records && day.zone == m_selectedZone)
+    m_fetchingAhead.reset();
+    if (failure) {
+        m_tomorrowFailedFor = day;
+        m_tomorrowFailure = *failure;
+        m_tomorrowError = error;
+    } else if (records && day.zone == m_selectedZone) {
+        m_tomorrowFailedFor.reset();
         hold(day, PriceDay(std::move(*records), false));
+    }
+    Q_EMIT tomorrowChanged();
 }
 
 void ContentViewModel::networkBecameReachable()

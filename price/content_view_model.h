@@ -1,5 +1,6 @@
 #pragma once
 
+#include "price/cheapest_run.h"
 #include "price/clock.h"
 #include "price/digit_model.h"
 #include "price/price_days.h"
@@ -71,6 +72,37 @@ public:
     // Whether the prices shown are a copy saved earlier, because the service
     // could not be reached.
     bool isFromSavedCopy() const;
+    // What became of the last load, in a person's terms.
+    enum class Failure { none, noConnection, noPrices, unreadable };
+    Failure lastFailure() const { return m_state == State::error ? m_lastFailure : Failure::none; }
+    // When the retry after a failed load comes: at the tick that makes it.
+    QDateTime nextRetry() const;
+
+    // The prices of the selected zone `offset` days from the day shown (0 its
+    // own, 1 the next); null when they are not held.
+    const PriceDay *heldDay(int offset) const;
+
+    // Tomorrow's prices of the selected zone, as far as the panel can tell.
+    enum class Tomorrow {
+        beforePublication, // before publicationHour
+        notHeld,           // published by now, not fetched yet
+        fetching,
+        notPublished,      // the service had none at the last try
+        unreachable,       // the last try failed otherwise
+        held,
+    };
+    Tomorrow tomorrow() const;
+    // After a failed try: when the next one comes, and why it failed.
+    QDateTime nextTomorrowTry() const;
+    QString tomorrowError() const { return m_tomorrowError; }
+
+    // The cheapest run of hours from the present hour on, over today and,
+    // once held, tomorrow; recomputed when records, hour or length change.
+    static constexpr int shortestRun = 1;
+    static constexpr int longestRun = 8;
+    int cheapestRunLength() const { return m_runLength; }
+    const std::optional<CheapestRun> &cheapestRun() const { return m_cheapestRun; }
+
     // Whether the prices a person sees or hears include 25 % VAT. The
     // console and the chart's scale stay in spot prices.
     bool includesVat() const { return m_includesVat; }
@@ -81,7 +113,7 @@ public:
     // Every day of prices held, of any zone, whether shown or not.
     const PriceDays &days() const { return m_days; }
     // Whether tomorrow is being fetched ahead.
-    bool isFetchingAhead() const { return m_fetchingAhead; }
+    bool isFetchingAhead() const { return m_fetchingAhead.has_value(); }
 
     // Returns at once; a load it starts begins from the event loop, after
     // the caller has returned.
@@ -122,6 +154,11 @@ public Q_SLOTS:
     void networkBecameReachable();
     // Shows every price with or without VAT from now on.
     void setIncludesVat(bool includesVat);
+    // Fetches tomorrow at once, when it is published, not held and not
+    // asked for in the last few minutes.
+    void fetchTomorrow();
+    // Hours, from shortestRun to longestRun.
+    void setCheapestRunLength(int hours);
 
 Q_SIGNALS:
     void isAppWinOpenChanged();
@@ -130,6 +167,11 @@ Q_SIGNALS:
     void responseChanged();
     void selectedZoneChanged();
     void includesVatChanged();
+    // The calendar day of the selected date is another one (midnight, or
+    // the clock set back).
+    void selectedDayChanged();
+    void tomorrowChanged();
+    void cheapestRunChanged();
 
 private:
     void setIsAppWinOpen(bool open);
@@ -145,6 +187,8 @@ private:
     void showDigitsOf(const SpotPriceModel &record);
     void fetchAheadIfDue(const QDateTime &now);
     QCoro::Task<> fetchAhead(PriceDays::Key day);
+    PriceDays::Key tomorrowKey() const;
+    void refreshCheapestRun();
     const PriceDay &hold(PriceDays::Key key, PriceDay day);
 
     std::shared_ptr<RequestProvider> m_request;
@@ -172,9 +216,18 @@ private:
     int m_ticksUntilRetry = 0;
     QString m_lastError;
 
+    Failure m_lastFailure = Failure::none;
     bool m_includesVat = false;
-    bool m_fetchingAhead = false;
+
+    // Fetching ahead: the day being fetched, the last try and how it failed.
+    std::optional<PriceDays::Key> m_fetchingAhead;
     QDateTime m_lastFetchAhead;
+    std::optional<PriceDays::Key> m_tomorrowFailedFor;
+    Tomorrow m_tomorrowFailure = Tomorrow::unreachable;
+    QString m_tomorrowError;
+
+    int m_runLength = 3;
+    std::optional<CheapestRun> m_cheapestRun;
 };
 
 } // namespace tarimo::price

@@ -13,16 +13,33 @@ PriceDay::PriceDay(std::vector<SpotPriceModel> records, bool fromSavedCopy)
     , m_fromSavedCopy(fromSavedCopy)
 {
     m_spans.reserve(m_hours.size());
-    for (const SpotPriceModel &entry : m_hours) {
+    double sum = 0;
+    int priced = 0;
+    for (std::size_t i = 0; i < m_hours.size(); ++i) {
+        const SpotPriceModel &entry = m_hours[i];
         const LocalHour hour = localHour(*entry.timeStart);
         m_spans.push_back({hour.hour, hour.start,
                            entry.timeEnd ? std::optional(entry.timeEnd->toMSecsSinceEpoch()) : std::nullopt});
-        if (entry.spotPriceSEK && std::isfinite(*entry.spotPriceSEK)) {
-            const double price = *entry.spotPriceSEK;
-            m_priceRange = m_priceRange ? std::pair(std::min(m_priceRange->first, price), std::max(m_priceRange->second, price))
-                                        : std::pair(price, price);
+        if (!entry.spotPriceSEK || !std::isfinite(*entry.spotPriceSEK))
+            continue;
+        const double price = *entry.spotPriceSEK;
+        if (!m_summary) {
+            m_priceRange = std::pair(price, price);
+            m_summary = Summary{i, i, 0};
         }
+        if (price < m_priceRange->first) {
+            m_priceRange->first = price;
+            m_summary->lowest = i;
+        }
+        if (price > m_priceRange->second) {
+            m_priceRange->second = price;
+            m_summary->highest = i;
+        }
+        sum += price;
+        ++priced;
     }
+    if (m_summary)
+        m_summary->mean = sum / priced;
 }
 
 const SpotPriceModel *PriceDay::hourAt(const QDateTime &instant) const

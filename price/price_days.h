@@ -37,6 +37,17 @@ public:
     // hour has one.
     const std::optional<std::pair<double, double>> &priceRange() const { return m_priceRange; }
 
+    // The day at a glance: its cheapest and dearest hour (the first of equal
+    // ones), as indexes into hours(), and the mean of the priced hours.
+    struct Summary
+    {
+        std::size_t lowest = 0;
+        std::size_t highest = 0;
+        double mean = 0;
+    };
+    // None when no hour has a price.
+    const std::optional<Summary> &summary() const { return m_summary; }
+
 private:
     struct Span
     {
@@ -51,6 +62,7 @@ private:
     // that lookups compare numbers instead of converting times.
     std::vector<Span> m_spans;
     std::optional<std::pair<double, double>> m_priceRange;
+    std::optional<Summary> m_summary;
     bool m_fromSavedCopy;
 };
 

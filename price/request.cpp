@@ -59,8 +59,13 @@ api_client::Client::Configuration Request::configuration(QUrl baseURL,
 
 QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::fetch(QDateTime date, Zone zone)
 {
-    const QString dayPath = path(date, zone);
     console::printLine(QStringLiteral("🍀 %1").arg(caseName(zone)));
+    return download(std::move(date), zone);
+}
+
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::download(QDateTime date, Zone zone)
+{
+    const QString dayPath = path(date, zone);
     const api_client::Client client(configuration());
     const auto request = co_await client.makeGetRequest(dayPath, std::nullopt);
     auto response = co_await request.dispatch<std::vector<SpotPriceModel>>();

@@ -33,6 +33,9 @@ public:
     Request(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession);
 
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
+    // The same without the fetch's "🍀" line, for fetches that say what they
+    // are in a line of their own.
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> download(QDateTime date, Zone zone);
 
     // "/api/v1/prices/2024/01-05_SE3.json": the file of the local calendar
     // day of `date`.

@@ -29,6 +29,7 @@ using Day = ScriptedProvider::Answer;
 using Codes = QList<qint64>;
 Q_DECLARE_METATYPE(Day)
 Q_DECLARE_METATYPE(std::optional<tarimo::test_support::Answer>)
+Q_DECLARE_METATYPE(std::function<double(int)>)
 
 namespace {
 
@@ -235,6 +236,77 @@ private Q_SLOTS:
         QVERIFY(output.lines().last().contains(QStringLiteral("spotPriceSEK: %1,").arg(kronor)));
         model.setIncludesVat(false);
         QCOMPARE(model.spotPrice(), makeDigitModel(*wholeOre(kronor)));
+    }
+
+    // The cheapest run of hours. Hour i counts from the first day's local
+    // midnight, so that daylight-saving days keep their real hours.
+    void cheapestRun_data()
+    {
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<std::function<double(int)>>("price"); // NaN: no price; -inf: no hour
+        QTest::addColumn<int>("from");   // hour the run may start at
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("start");  // -1: no run
+        QTest::addColumn<int>("found");  // its length
+        QTest::addColumn<double>("mean");
+        const QDate day(2025, 11, 12);
+        using Price = std::function<double(int)>;
+        const double gap = std::nan("");
+        auto cheapAt = [](QList<int> hours, double cheap = 1) {
+            return Price([=](int i) { return hours.contains(i) ? cheap : 10.0 + i % 5; });
+        };
+        QTest::newRow("ties go to the earliest") << day << 1 << Price([](int) { return 5.0; }) << 0 << 3 << 0 << 3 << 5.0;
+        QTest::newRow("across midnight") << day << 2 << cheapAt({22, 23, 24}) << 20 << 3 << 22 << 3 << 1.0;
+        QTest::newRow("not before the present hour") << day << 1 << cheapAt({2, 3, 4, 17, 18}) << 5 << 2 << 17 << 2 << 1.0;
+        QTest::newRow("a missing hour breaks a run") << day << 1 << Price([=](int i) { return i == 3 ? gap : i < 7 ? 1.0 : 10.0; })
+                                                     << 1 << 3 << 4 << 3 << 1.0;
+        QTest::newRow("an hour not there breaks a run") << day << 1 << Price([](int i) { return i == 3 ? -HUGE_VAL : i < 7 ? 1.0 : 10.0; })
+                                                        << 1 << 3 << 4 << 3 << 1.0;
+        QTest::newRow("negative prices count") << day << 1 << Price([](int i) { return i == 10 ? -5.0 : i == 11 || i == 12 ? 1.0 : i < 6 ? 0.0 : 9.0; })
+                                               << 0 << 3 << 10 << 3 << -1.0;
+        QTest::newRow("fewer hours left") << day << 1 << cheapAt({}) << 22 << 3 << 22 << 2 << 12.5;
+        QTest::newRow("none left") << day << 1 << cheapAt({}) << 24 << 3 << -1 << 0 << 0.0;
+        QTest::newRow("length 1") << day << 1 << cheapAt({9}, 0.5) << 0 << 1 << 9 << 1 << 0.5;
+        QTest::newRow("length 8") << day << 2 << cheapAt({30, 31, 32, 33, 34, 35, 36, 37}) << 0 << 8 << 30 << 8 << 1.0;
+        // Spring: 02 does not exist, 01 and 03 are an hour apart. Autumn: 02 twice.
+        QTest::newRow("23-hour day") << QDate(2025, 3, 30) << 1 << cheapAt({1, 2}) << 0 << 2 << 1 << 2 << 1.0;
+        QTest::newRow("25-hour day") << QDate(2025, 10, 26) << 1 << cheapAt({2, 3, 24}) << 0 << 2 << 2 << 2 << 1.0;
+    }
+    void cheapestRun()
+    {
+        QFETCH(QDate, first);
+        QFETCH(int, days);
+        QFETCH(std::function<double(int)>, price);
+        QFETCH(int, from);
+        QFETCH(int, length);
+        QFETCH(int, start);
+        QFETCH(int, found);
+        QFETCH(double, mean);
+        const QDateTime midnight(first, QTime(0, 0));
+        auto hourAt = [&](int i) { return midnight.addSecs(3600 * i); };
+        std::vector<SpotPriceModel> hours;
+        for (int i = 0; hourAt(i) < QDateTime(first.addDays(days), QTime(0, 0)); ++i) {
+            if (price(i) == -HUGE_VAL)
+                continue;
+            SpotPriceModel hour;
+            if (!std::isnan(price(i)))
+                hour.spotPriceSEK = price(i);
+            hour.timeStart = hourAt(i);
+            hour.timeEnd = hourAt(i + 1);
+            hours.push_back(hour);
+        }
+        std::vector<const SpotPriceModel *> pointers;
+        for (const SpotPriceModel &hour : hours)
+            pointers.push_back(&hour);
+        const auto run = tarimo::price::cheapestRun(pointers, hourAt(from).addSecs(1800), length);
+        QCOMPARE(run.has_value(), start >= 0);
+        if (!run)
+            return;
+        QCOMPARE(run->start, hourAt(start));
+        QCOMPARE(run->length, found);
+        QCOMPARE(run->end, hourAt(start + found));
+        QCOMPARE(run->meanPrice, mean);
     }
 
     // A zone selection blanks at once and loads once perform has returned.

@@ -59,6 +59,16 @@ public:
         co_return delivery;
     }
 
+    // Tomorrow fetched ahead, when `fetchesAhead`: the answer for noon of
+    // that day; `aheadFailure` thrown instead when set.
+    QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetchAhead(QDate day, price::Zone zone) override
+    {
+        aheadCalls.push_back({QDateTime(day, QTime(12, 0)), zone, nullptr});
+        if (aheadFailure)
+            std::rethrow_exception(aheadFailure);
+        co_return fetchesAhead ? answer(QDateTime(day, QTime(12, 0)), zone) : std::nullopt;
+    }
+
     // Lets call `index` give its answer now.
     void release(std::size_t index) { calls.at(index).gate->finish(); }
 
@@ -69,6 +79,9 @@ public:
     std::optional<QString> savedCopyAfter;
     std::chrono::milliseconds delay{0};
     std::vector<Call> calls;
+    bool fetchesAhead = false;
+    std::exception_ptr aheadFailure;
+    std::vector<Call> aheadCalls;
 };
 
 // The local day of each asked date with hourNumberPrice prices: hour h costs
