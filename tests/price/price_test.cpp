@@ -2,6 +2,8 @@
 #include "price/content_view_model.h"
 #include "price/request_mock.h"
 
+#include "api_client/response.h"
+
 #include "tests/support/captured_output.h"
 #include "tests/support/run_task.h"
 #include "tests/support/scripted_provider.h"
@@ -307,6 +309,31 @@ private Q_SLOTS:
         QCOMPARE(run->length, found);
         QCOMPARE(run->end, hourAt(start + found));
         QCOMPARE(run->meanPrice, mean);
+    }
+
+    // Asked for after 13:00, tomorrow is fetched at once, once; a 404 means
+    // not published yet, with the next try an hour on.
+    void tomorrowOnRequest()
+    {
+        auto provider = std::make_shared<ScriptedProvider>(hourNumberDays(60));
+        provider->fetchesAhead = true;
+        m_now.setTime(QTime(12, 40));
+        ContentViewModel model(provider, clock());
+        model.fetchTomorrow();
+        QVERIFY(model.tomorrow() == ContentViewModel::Tomorrow::beforePublication && provider->aheadCalls.empty());
+        m_now.setTime(QTime(13, 5));
+        provider->aheadFailure = std::make_exception_ptr(
+            tarimo::api_client::Client::ErrorResponse(std::nullopt, tarimo::api_client::HttpStatusCode::notFound));
+        model.fetchTomorrow();
+        model.fetchTomorrow();
+        QTRY_COMPARE(model.tomorrow(), ContentViewModel::Tomorrow::notPublished);
+        QCOMPARE(provider->aheadCalls.size(), std::size_t(1));
+        QCOMPARE(model.nextTomorrowTry(), m_now.addSecs(3600));
+        provider->aheadFailure = nullptr;
+        m_now = m_now.addSecs(6 * 60);
+        model.fetchTomorrow();
+        QTRY_COMPARE(model.tomorrow(), ContentViewModel::Tomorrow::held);
+        QCOMPARE(model.heldDay(1)->hours().front().timeStart->toLocalTime(), QDateTime(m_now.date().addDays(1), QTime(0, 0)));
     }
 
     // A zone selection blanks at once and loads once perform has returned.
@@ -762,7 +789,7 @@ private Q_SLOTS:
         writeFile(m_folder + QStringLiteral("/2025-11-13_SE3.json"), body(m_now.date().addDays(1)).left(100));
         m_now.setTime(QTime(12, 0));
         ContentViewModel model(caching(), clock());
-        CapturedOutput quiet;
+        CapturedOutput output;
         for (const auto &[time, status, requests] : {std::tuple(QTime(12, 59), 200, 0), std::tuple(QTime(13, 30), 404, 1),
                                                      std::tuple(QTime(14, 29), 200, 1), std::tuple(QTime(14, 30), 200, 2),
                                                      std::tuple(QTime(15, 31), 200, 2)}) {
@@ -773,6 +800,9 @@ private Q_SLOTS:
             QCOMPARE(m_server->requestCount(), requests);
         }
         QCOMPARE(model.days().find({Zone::se3, m_now.date().addDays(1)})->hours().size(), std::size_t(24));
+        // Its own line, never the one of the panel's loads.
+        QCOMPARE(output.lines().filter(QRegularExpression(QStringLiteral("^(🍀|💾 Fetching)"))),
+                 QStringList(2, QStringLiteral("💾 Fetching tomorrow se3 2025-11-13")));
         m_server.reset();
         m_now = local(2025, 11, 13, 0, 0, 40);
         model.tick();
