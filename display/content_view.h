@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include <array>
@@ -82,6 +83,9 @@ public:
     QString spokenPrice() const;
     QVariant priceInOre() const;
     QString spokenDate() const;
+    // Where the panel draws what it has beyond its own elements (header,
+    // digits, zones, chart), glows included; nothing yet.
+    QRegion addedElements() const { return {}; }
 
 protected:
     bool event(QEvent *event) override;

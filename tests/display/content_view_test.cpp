@@ -122,6 +122,28 @@ private Q_SLOTS:
         QCOMPARE(Panel(day(), QDateTime(QDate(2025, 10, 25), QTime(9, 5))).view.headerDate(), "LÖRDAG 25 OKT. 2025, 09:00");
     }
 
+    // Untouched, the panel's own elements are drawn as they always were:
+    // the reference was drawn before anything was added to the panel, and
+    // only the free space that new things use (outside()) may differ.
+    void panelAsItWas()
+    {
+        Panel panel(day());
+        panel.load();
+        const QImage image = panel.render().convertToFormat(QImage::Format_RGB32);
+        const QString reference = QFINDTESTDATA("panel_reference.png");
+        if (qEnvironmentVariableIsSet("TARIMO_WRITE_REFERENCE"))
+            QVERIFY(image.save(qEnvironmentVariable("TARIMO_WRITE_REFERENCE")));
+        const QImage before = QImage(reference).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(before.size(), image.size());
+        const QRegion added = panel.view.addedElements();
+        int differing = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                differing += !added.contains(QPoint(x, y)) && image.pixel(x, y) != before.pixel(x, y);
+        }
+        QCOMPARE(differing, 0);
+    }
+
     void levels_data()
     {
         QTest::addColumn<int>("hour");
