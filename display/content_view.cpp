@@ -1,10 +1,12 @@
 #include "display/content_view.h"
 
 #include "digit/digit.h"
+#include "display/day_switch.h"
 #include "display/equalizer.h"
 #include "display/glass_overlay.h"
 #include "display/painted_parts_accessible.h"
 #include "display/panel_colors.h"
+#include "display/status_strip.h"
 #include "display/zone_bar.h"
 #include "price/content_view_model.h"
 #include "view_helpers/color.h"
@@ -87,7 +89,10 @@ public:
     {
         return part == pricePart ? view()->spokenPrice() : view()->spokenDate();
     }
-    QList<QWidget *> widgetChildren() const override { return {view()->zoneBar(), view()->equalizer()}; }
+    QList<QWidget *> widgetChildren() const override
+    {
+        return {view()->zoneBar(), view()->daySwitch(), view()->equalizer(), view()->statusStrip()};
+    }
 };
 
 } // namespace
@@ -106,9 +111,11 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
                                  withAlpha(Qt::black, 0.052), withAlpha(panel_colors::red(), 0.95), true,
                                  this);
     }
-    // In focus order: the zones, then the chart.
+    // In focus order: the zones, the days, then the chart.
     m_zoneBar = new ZoneBar(viewModel, this);
+    m_daySwitch = new DaySwitch(viewModel, this);
     m_equalizer = new Equalizer(viewModel, 0, cellCount, this);
+    m_strip = new StatusStrip(viewModel, m_equalizer, this);
     m_glass = new GlassOverlay(this);
     m_glass->setGeometry(rect());
     m_glass->raise();
@@ -129,12 +136,54 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     }
 
     // Keys 1 to 4 choose SE1 to SE4 from anywhere in the window.
-    for (Zone zone : price::allZones) {
-        auto *choose = new QAction(price::rawValue(zone), this);
-        choose->setShortcut(QKeySequence(Qt::Key_1 + int(zone)));
-        choose->setShortcutContext(Qt::WindowShortcut);
-        connect(choose, &QAction::triggered, m_zoneBar, [this, zone] { m_zoneBar->select(zone); });
-        addAction(choose);
+    auto addKeys = [this](const QString &name, const QList<QKeySequence> &keys, auto &&act) {
+        auto *action = new QAction(name, this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, act);
+        addAction(action);
+        return action;
+    };
+    for (Zone zone : price::allZones)
+        addKeys(price::rawValue(zone), {QKeySequence(Qt::Key_1 + int(zone))}, [this, zone] { m_zoneBar->select(zone); });
+    // PageDown shows tomorrow, PageUp and Escape today; + and − make the
+    // cheapest run longer and shorter.
+    addKeys(tr("Tomorrow"), {QKeySequence(Qt::Key_PageDown)}, [this] { showDay(1); });
+    // Only while tomorrow is shown: Escape is no key of the panel otherwise.
+    m_todayKeys = addKeys(tr("Today"), {QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_Escape)}, [this] { showDay(0); });
+    m_todayKeys->setEnabled(false);
+    auto lengthen = [this](int hours) {
+        if (m_viewModel)
+            m_viewModel->setCheapestRunLength(m_viewModel->cheapestRunLength() + hours);
+    };
+    addKeys(tr("Longer cheapest run"), {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)},
+            [lengthen] { lengthen(1); });
+    addKeys(tr("Shorter cheapest run"), {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
+            [lengthen] { lengthen(-1); });
+
+    m_backToToday = new QTimer(this);
+    m_backToToday->setObjectName(QStringLiteral("backToToday"));
+    m_backToToday->setSingleShot(true);
+    m_backToToday->setInterval(backToTodayAfter);
+    connect(m_backToToday, &QTimer::timeout, this, [this] { showDay(0); });
+    connect(m_daySwitch, &DaySwitch::dayChosen, this, &ContentView::showDay);
+    for (QWidget *watched : std::initializer_list<QWidget *>{this, m_zoneBar, m_daySwitch, m_equalizer, m_strip})
+        watched->installEventFilter(this);
+    if (viewModel) {
+        // Tomorrow becomes today at midnight; another zone has its own.
+        connect(viewModel, &price::ContentViewModel::selectedDayChanged, this, [this] { showDay(0); });
+        connect(viewModel, &price::ContentViewModel::selectedZoneChanged, this, [this] {
+            if (m_shownDay == 1 && m_viewModel->tomorrow() != price::ContentViewModel::Tomorrow::held)
+                showDay(0);
+        });
+        connect(viewModel, &price::ContentViewModel::tomorrowChanged, this, [this] {
+            m_equalizer->update();
+            m_strip->refresh();
+        });
+        connect(viewModel, &price::ContentViewModel::includesVatChanged, this, [this] {
+            update();
+            m_equalizer->update();
+        });
     }
     relayout();
     showDigits();
@@ -160,6 +209,71 @@ QFont ContentView::textFont(bool bold) const
     font.setPixelSize(qRound(m_fontSize));
     font.setBold(bold);
     return font;
+}
+
+QFont ContentView::noteFont() const
+{
+    QFont font = this->font();
+    font.setPixelSize(9);
+    return font;
+}
+
+QString ContentView::vatNote() const
+{
+    return m_viewModel && m_viewModel->includesVat() ? tr("incl. VAT") : QString();
+}
+
+QRegion ContentView::addedElements() const
+{
+    // The day labels glow as far as the zones do.
+    constexpr int glow = 10;
+    QRegion added(m_daySwitch->geometry().adjusted(-glow, -glow, glow, glow));
+    added += m_strip->geometry().adjusted(-glow, 0, glow, 0);
+    added += m_layout.vatNote.toAlignedRect();
+    return added & rect();
+}
+
+void ContentView::showDay(int day)
+{
+    if (day == 1 && m_viewModel) {
+        switch (m_viewModel->tomorrow()) {
+        case price::ContentViewModel::Tomorrow::beforePublication:
+            return;
+        case price::ContentViewModel::Tomorrow::held:
+            break;
+        default:
+            // Shown as it arrives; meanwhile the strip says how it goes.
+            m_viewModel->fetchTomorrow();
+        }
+    }
+    if (day == 1)
+        m_backToToday->start();
+    else
+        m_backToToday->stop();
+    if (day == m_shownDay)
+        return;
+    m_shownDay = day;
+    m_todayKeys->setEnabled(day == 1);
+    m_daySwitch->setShownDay(day);
+    m_equalizer->setShownDay(day);
+    m_strip->setShownDay(day);
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Any input while tomorrow is shown puts off the return to today.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+        if (m_backToToday->isActive())
+            m_backToToday->start();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString ContentView::headerTitle() const
@@ -215,17 +329,29 @@ void ContentView::relayout()
                          regular.height());
     y += digitRowHeight + blockSpacing;
 
-    // The zone labels pack to the left.
+    // The zone labels pack to the left; the days, in the same style, to the right.
     qreal x = padding;
     for (Zone zone : price::allZones) {
         const qreal labelWidth = bold.horizontalAdvance(price::rawValue(zone));
         layout.zones[std::size_t(zone)] = QRectF(x, y, labelWidth, bold.height());
         x += labelWidth + stackSpacing;
     }
+    x = padding + width;
+    for (int day = int(layout.days.size()) - 1; day >= 0; --day) {
+        const qreal labelWidth = bold.horizontalAdvance(m_daySwitch->labelText(day));
+        x -= labelWidth;
+        layout.days[std::size_t(day)] = QRectF(x, y, labelWidth, bold.height());
+        x -= stackSpacing;
+    }
+    const qreal unitTop = y - blockSpacing - regular.height();
     y += bold.height() + blockSpacing;
 
     layout.equalizer = QRectF(padding, y, width, m_equalizer->sizeHint().height());
     layout.contentHeight = layout.equalizer.bottom() + padding;
+    layout.strip = QRectF(padding, layout.equalizer.bottom() + 2, width,
+                          panelSize.height() - 4 - (layout.equalizer.bottom() + 2));
+    const QFontMetricsF note(noteFont());
+    layout.vatNote = QRectF(layout.unit.x() - 20, unitTop - note.height(), layout.unit.width() + 20, note.height());
     m_layout = layout;
 
     for (std::size_t i = 0; i < m_digits.size(); ++i)
@@ -240,6 +366,11 @@ void ContentView::relayout()
         labels[i] = layout.zones[i].translated(-bar.topLeft());
     m_zoneBar->setGeometry(bar);
     m_zoneBar->setLabels(labels, textFont(true));
+    const QRect days = layout.days.front().united(layout.days.back()).toAlignedRect();
+    m_daySwitch->setGeometry(days);
+    m_daySwitch->setLabels({layout.days[0].translated(-days.topLeft()), layout.days[1].translated(-days.topLeft())},
+                           textFont(true));
+    m_strip->setGeometry(layout.strip.toAlignedRect());
     m_glass->setContentHeight(layout.contentHeight);
 }
 
@@ -359,6 +490,10 @@ void ContentView::paintEvent(QPaintEvent *)
                                      regular, light, textGlow());
     view_helpers::drawTextWithShadow(painter, m_layout.unit, Qt::AlignLeft | Qt::AlignBottom, unitText(), regular,
                                      light, std::nullopt);
+    if (const QString note = vatNote(); !note.isEmpty()) {
+        view_helpers::drawTextWithShadow(painter, m_layout.vatNote, Qt::AlignRight | Qt::AlignBottom, note, noteFont(),
+                                         view_helpers::withAlpha(light, 0.8), std::nullopt);
+    }
 }
 
 } // namespace tarimo::display

@@ -6,6 +6,10 @@
 #include <QWidget>
 
 #include <array>
+#include <chrono>
+
+class QAction;
+class QTimer;
 
 namespace tarimo::price {
 class ContentViewModel;
@@ -16,8 +20,10 @@ class Digit;
 
 namespace tarimo::display {
 
+class DaySwitch;
 class Equalizer;
 class GlassOverlay;
+class StatusStrip;
 class ZoneBar;
 
 // The price panel, 400 × 360: a header with the date and hour, the price in
@@ -58,7 +64,13 @@ public:
         std::array<QRectF, 5> digits;
         QRectF unit;
         std::array<QRectF, 4> zones;
+        // Today and tomorrow, at the right end of the zone row.
+        std::array<QRectF, 2> days;
         QRectF equalizer;
+        // Under the chart's hours, to the panel's foot.
+        QRectF strip;
+        // Above the unit, while prices include VAT.
+        QRectF vatNote;
         qreal contentHeight = 0;
 
         QRectF digitRow() const { return digits.front().united(digits.back()); }
@@ -68,6 +80,16 @@ public:
     std::array<digit::Digit *, 5> digits() const { return m_digits; }
     Equalizer *equalizer() const { return m_equalizer; }
     ZoneBar *zoneBar() const { return m_zoneBar; }
+    DaySwitch *daySwitch() const { return m_daySwitch; }
+    StatusStrip *statusStrip() const { return m_strip; }
+
+    // The day the chart and the strip show: 0 today, 1 tomorrow. Tomorrow
+    // before its publication hour is refused; tomorrow not yet held is
+    // fetched, and shown as it arrives. Without input for a minute, and at
+    // midnight, the panel returns to today by itself.
+    int shownDay() const { return m_shownDay; }
+    void showDay(int day);
+    static constexpr std::chrono::milliseconds backToTodayAfter{60'000};
 
     // The texts as shown.
     QString headerTitle() const;
@@ -84,16 +106,20 @@ public:
     QVariant priceInOre() const;
     QString spokenDate() const;
     // Where the panel draws what it has beyond its own elements (header,
-    // digits, zones, chart), glows included; nothing yet.
-    QRegion addedElements() const { return {}; }
+    // digits, zones, chart), glows included: the day switch, the strip and
+    // the VAT note. Everything else looks as it always did.
+    QRegion addedElements() const;
+    QString vatNote() const;
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QFont textFont(bool bold) const;
+    QFont noteFont() const;
     void relayout();
     void showDigits();
     void announcePrice();
@@ -104,7 +130,12 @@ private:
     Layout m_layout;
     std::array<digit::Digit *, 5> m_digits{};
     ZoneBar *m_zoneBar = nullptr;
+    DaySwitch *m_daySwitch = nullptr;
     Equalizer *m_equalizer = nullptr;
+    StatusStrip *m_strip = nullptr;
+    int m_shownDay = 0;
+    QTimer *m_backToToday = nullptr;
+    QAction *m_todayKeys = nullptr;
     GlassOverlay *m_glass = nullptr;
     QString m_spokenPrice;
     // Shown, not yet painted: the load waits for the first paint.

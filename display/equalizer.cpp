@@ -4,6 +4,7 @@
 #include "display/panel_colors.h"
 #include "price/content_view_model.h"
 #include "price/digit_model.h"
+#include "price/hourly_prices.h"
 #include "view_helpers/color.h"
 #include "view_helpers/shadow.h"
 
@@ -28,27 +29,33 @@ class ChartAccessible : public PaintedPartsAccessible
 {
 public:
     explicit ChartAccessible(Equalizer *chart)
-        : PaintedPartsAccessible(chart, QAccessible::List, Equalizer::tr("Prices by hour"))
+        : PaintedPartsAccessible(chart, QAccessible::List)
     {}
 
     Equalizer *chart() const { return static_cast<Equalizer *>(widget()); }
 
-    int partCount() const override { return Equalizer::hourCount; }
-    QAccessible::Role partRole(int) const override { return QAccessible::ListItem; }
-    QString partText(int hour, QAccessible::Text text) const override
+    QString text(QAccessible::Text t) const override
     {
-        return text == QAccessible::Name ? chart()->spokenHour(hour) : QString();
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return chart()->spokenName();
+        return PaintedPartsAccessible::text(t);
     }
-    QAccessible::State partState(int hour) const override
+    int partCount() const override { return chart()->columnCount(); }
+    QAccessible::Role partRole(int) const override { return QAccessible::ListItem; }
+    QString partText(int column, QAccessible::Text text) const override
     {
-        QAccessible::State state = PaintedPartsAccessible::partState(hour);
+        return text == QAccessible::Name ? chart()->spokenHour(column) : QString();
+    }
+    QAccessible::State partState(int column) const override
+    {
+        QAccessible::State state = PaintedPartsAccessible::partState(column);
         state.focusable = true;
         state.selectable = true;
         // The clock's hour, as its bright label shows.
-        state.selected = hour == chart()->currentHour();
+        state.selected = column == chart()->currentHour();
         return state;
     }
-    QRect partRect(int hour) const override { return chart()->columnRect(hour).toAlignedRect(); }
+    QRect partRect(int column) const override { return chart()->columnRect(column).toAlignedRect(); }
     int focusedPart() const override { return chart()->focusedHour(); }
 };
 
@@ -82,71 +89,131 @@ qreal Equalizer::labelHeight() const
     return QFontMetricsF(labelFont(font(), true)).height();
 }
 
-QRectF Equalizer::columnRect(int hour) const
+void Equalizer::setShownDay(int day)
 {
-    const qreal columnWidth = (width() - (hourCount - 1) * spacing) / hourCount;
-    return QRectF(hour * (columnWidth + spacing), 0, columnWidth, height());
+    if (day == m_shownDay)
+        return;
+    m_shownDay = day;
+    m_focusHour = std::clamp(m_focusHour, 0, columnCount() - 1);
+    update();
+    if (QAccessibleInterface *chart = QAccessible::isActive() ? QAccessible::queryAccessibleInterface(this) : nullptr) {
+        QAccessibleEvent renamed(chart, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+    }
 }
 
-QRectF Equalizer::cellRect(int hour, int cell) const
+const price::PriceDay *Equalizer::tomorrow() const
 {
-    const QRectF column = columnRect(hour);
-    return QRectF(column.x(), (cell - m_firstCell) * (cellHeight + spacing), column.width(), cellHeight);
+    return m_shownDay == 1 && m_viewModel ? m_viewModel->heldDay(1) : nullptr;
 }
 
-QRectF Equalizer::labelRect(int hour) const
+int Equalizer::columnCount() const
 {
-    const QRectF column = columnRect(hour);
+    const price::PriceDay *day = tomorrow();
+    return day && !day->hours().empty() ? int(day->hours().size()) : hourCount;
+}
+
+int Equalizer::hourOfColumn(int column) const
+{
+    const price::PriceDay *day = tomorrow();
+    if (!day || column < 0 || column >= int(day->hours().size()))
+        return column;
+    return price::localHour(*day->hours()[std::size_t(column)].timeStart).hour;
+}
+
+std::optional<price::SpotPriceModel> Equalizer::record(int column) const
+{
+    if (!m_viewModel)
+        return std::nullopt;
+    if (m_shownDay == 0)
+        return m_viewModel->priceRecord(column);
+    const price::PriceDay *day = tomorrow();
+    if (!day || column < 0 || column >= int(day->hours().size()))
+        return std::nullopt;
+    return day->hours()[std::size_t(column)];
+}
+
+QList<int> Equalizer::columnsBetween(const QDateTime &start, const QDateTime &end) const
+{
+    QList<int> columns;
+    for (int column = 0; column < columnCount(); ++column) {
+        const auto hour = record(column);
+        if (hour && hour->timeStart && *hour->timeStart >= start && *hour->timeStart < end)
+            columns.append(column);
+    }
+    return columns;
+}
+
+QRectF Equalizer::columnRect(int column) const
+{
+    const int count = columnCount();
+    const qreal columnWidth = (width() - (count - 1) * spacing) / count;
+    return QRectF(column * (columnWidth + spacing), 0, columnWidth, height());
+}
+
+QRectF Equalizer::cellRect(int column, int cell) const
+{
+    const QRectF rect = columnRect(column);
+    return QRectF(rect.x(), (cell - m_firstCell) * (cellHeight + spacing), rect.width(), cellHeight);
+}
+
+QRectF Equalizer::labelRect(int column) const
+{
+    const QRectF rect = columnRect(column);
     const qreal top = cellCount() * (cellHeight + spacing);
-    return QRectF(column.x(), top, column.width(), labelHeight());
+    return QRectF(rect.x(), top, rect.width(), labelHeight());
 }
 
 int Equalizer::hourAt(QPointF position) const
 {
-    for (int hour = 0; hour < hourCount; ++hour) {
-        const QRectF column = columnRect(hour);
-        if (position.x() >= column.left() && position.x() < column.right() + spacing)
-            return position.y() >= 0 && position.y() < height() ? hour : -1;
+    for (int column = 0; column < columnCount(); ++column) {
+        const QRectF rect = columnRect(column);
+        if (position.x() >= rect.left() && position.x() < rect.right() + spacing)
+            return position.y() >= 0 && position.y() < height() ? column : -1;
     }
     return -1;
 }
 
-std::optional<double> Equalizer::level(int hour) const
+std::optional<double> Equalizer::level(int column) const
 {
-    if (!m_viewModel)
+    const auto hour = record(column);
+    if (!hour)
         return std::nullopt;
-    const auto record = m_viewModel->priceRecord(hour);
-    if (!record)
-        return std::nullopt;
-    return m_viewModel->relativePrice(*record);
+    if (m_shownDay == 0)
+        return m_viewModel->relativePrice(*hour);
+    // Tomorrow on its own scale, as today is on today's.
+    const auto &range = tomorrow()->priceRange();
+    if (!range || !hour->spotPriceSEK)
+        return 0.0;
+    return (*hour->spotPriceSEK - range->first) / (range->second - range->first);
 }
 
 bool Equalizer::isLit(int cell, const std::optional<double> &level) const
 {
-    // Counted from the cells' own range, so that the bottom cell lights from
-    // 1 / count up and the top one only at 1 wherever the range starts. A
-    // level that is not a number (all prices equal) lights nothing.
+    // A level that is not a number (all prices equal) lights nothing. The
+    // share of cells from this one down, counted from the range's own first.
     return level && double(m_endCell - cell) / cellCount() <= *level;
 }
 
-bool Equalizer::isLit(int hour, int cell) const
+bool Equalizer::isLit(int column, int cell) const
 {
-    return isLit(cell, level(hour));
+    return isLit(cell, level(column));
 }
 
-int Equalizer::litCellCount(int hour) const
+int Equalizer::litCellCount(int column) const
 {
-    const auto hourLevel = level(hour);
+    const auto columnLevel = level(column);
     int lit = 0;
     for (int cell = m_firstCell; cell < m_endCell; ++cell)
-        lit += isLit(cell, hourLevel) ? 1 : 0;
+        lit += isLit(cell, columnLevel) ? 1 : 0;
     return lit;
 }
 
 int Equalizer::currentHour() const
 {
-    // The view model's clock, the one its hours and digits follow.
-    return m_viewModel ? m_viewModel->now().toLocalTime().time().hour() : -1;
+    // The view model's clock, the one its hours and digits follow; tomorrow
+    // has no hour of the clock yet.
+    return m_viewModel && m_shownDay == 0 ? m_viewModel->now().toLocalTime().time().hour() : -1;
 }
 
 QSize Equalizer::sizeHint() const
@@ -163,9 +230,13 @@ QSize Equalizer::minimumSizeHint() const
 void Equalizer::paint(QPainter &painter)
 {
     CacheKey key;
-    key.litCells.reserve(hourCount);
-    for (int hour = 0; hour < hourCount; ++hour)
-        key.litCells.push_back(litCellCount(hour));
+    const int count = columnCount();
+    key.litCells.reserve(std::size_t(count));
+    key.hours.reserve(std::size_t(count));
+    for (int column = 0; column < count; ++column) {
+        key.litCells.push_back(litCellCount(column));
+        key.hours.push_back(hourOfColumn(column));
+    }
     key.currentHour = currentHour();
     // The chart changes once an hour at most: draw it once, then reuse it.
     m_drawing.draw(painter, std::move(key),
@@ -183,11 +254,11 @@ void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
     const QColor currentColor = panel_colors::currentHourLabel();
     const Shadow currentGlow = Shadow::glow(Qt::white, 0.7, 5);
 
-    for (int hour = 0; hour < hourCount; ++hour) {
-        // The lit cells are the bottom ones: (end - j) / count falls as j grows.
-        const int firstLit = m_endCell - key.litCells[std::size_t(hour)];
+    for (int column = 0; column < int(key.litCells.size()); ++column) {
+        // The lit cells are the bottom ones: (U - j) / U falls as j grows.
+        const int firstLit = m_endCell - key.litCells[std::size_t(column)];
         for (int cell = m_firstCell; cell < m_endCell; ++cell) {
-            const QRectF rect = cellRect(hour, cell);
+            const QRectF rect = cellRect(column, cell);
             if (cell >= firstLit) {
                 QPainterPath path;
                 path.addRect(rect);
@@ -196,22 +267,33 @@ void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
                 painter.fillRect(rect, unlitColor);
             }
         }
-        const bool current = hour == key.currentHour;
-        view_helpers::drawTextWithShadow(painter, labelRect(hour), Qt::AlignHCenter | Qt::AlignTop,
-                                         QString::number(hour), labelFont(font(), current),
+        const bool current = column == key.currentHour;
+        view_helpers::drawTextWithShadow(painter, labelRect(column), Qt::AlignHCenter | Qt::AlignTop,
+                                         QString::number(key.hours[std::size_t(column)]), labelFont(font(), current),
                                          current ? currentColor : labelColor,
                                          current ? std::optional(currentGlow) : std::nullopt);
     }
 }
 
-void Equalizer::showPriceTip(int hour, QPoint globalPosition)
+QString Equalizer::priceTip(int column) const
 {
-    const QString text = hour >= 0 && m_viewModel ? m_viewModel->priceLabel(hour) : QString();
-    m_tipHour = text.isEmpty() ? -1 : hour;
+    if (!m_viewModel || column < 0)
+        return {};
+    if (m_shownDay == 0)
+        return m_viewModel->priceLabel(column);
+    const auto hour = record(column);
+    const auto ore = hour && hour->spotPriceSEK ? m_viewModel->shownOre(*hour->spotPriceSEK) : std::nullopt;
+    return ore ? QStringLiteral("%1 öre / kwh").arg(*ore) : QString();
+}
+
+void Equalizer::showPriceTip(int column, QPoint globalPosition)
+{
+    const QString text = priceTip(column);
+    m_tipHour = text.isEmpty() ? -1 : column;
     if (text.isEmpty())
         QToolTip::hideText();
     else
-        QToolTip::showText(globalPosition, text, this, columnRect(hour).toAlignedRect());
+        QToolTip::showText(globalPosition, text, this, columnRect(column).toAlignedRect());
 }
 
 bool Equalizer::event(QEvent *event)
@@ -230,23 +312,28 @@ void Equalizer::mouseMoveEvent(QMouseEvent *event)
 {
     // While a tip is up, it moves straight to the next column instead of
     // waiting for the tooltip delay again.
-    const int hour = hourAt(event->position());
-    if (m_tipHour >= 0 && hour != m_tipHour && QToolTip::isVisible())
-        showPriceTip(hour, event->globalPosition().toPoint());
+    const int column = hourAt(event->position());
+    if (m_tipHour >= 0 && column != m_tipHour && QToolTip::isVisible())
+        showPriceTip(column, event->globalPosition().toPoint());
     event->ignore();
 }
 
-QString Equalizer::spokenHour(int hour) const
+QString Equalizer::spokenHour(int column) const
 {
-    const auto record = m_viewModel ? m_viewModel->priceRecord(hour) : std::nullopt;
-    const auto ore = record && record->spotPriceSEK ? m_viewModel->shownOre(*record->spotPriceSEK) : std::nullopt;
-    const QString time = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
+    const auto hour = record(column);
+    const auto ore = hour && hour->spotPriceSEK && m_viewModel ? m_viewModel->shownOre(*hour->spotPriceSEK) : std::nullopt;
+    const QString time = QStringLiteral("%1:00").arg(hourOfColumn(column), 2, 10, QLatin1Char('0'));
     return ore ? tr("%1, %2 öre per kWh").arg(time).arg(*ore) : tr("%1, no price").arg(time);
 }
 
-void Equalizer::setFocusHour(int hour)
+QString Equalizer::spokenName() const
 {
-    m_focusHour = std::clamp(hour, 0, hourCount - 1);
+    return m_shownDay == 0 ? tr("Prices by hour, today") : tr("Prices by hour, tomorrow");
+}
+
+void Equalizer::setFocusHour(int column)
+{
+    m_focusHour = std::clamp(column, 0, columnCount() - 1);
     update();
     showPriceTip(m_focusHour, mapToGlobal(columnRect(m_focusHour).center().toPoint()));
     PaintedPartsAccessible::notify(this, m_focusHour, QAccessible::Focus);
@@ -261,32 +348,32 @@ void Equalizer::mousePressEvent(QMouseEvent *event)
 
 void Equalizer::keyPressEvent(QKeyEvent *event)
 {
-    int hour = m_focusHour;
+    int column = m_focusHour;
     switch (event->key()) {
     case Qt::Key_Left:
-        --hour;
+        --column;
         break;
     case Qt::Key_Right:
-        ++hour;
+        ++column;
         break;
     case Qt::Key_Home:
-        hour = 0;
+        column = 0;
         break;
     case Qt::Key_End:
-        hour = hourCount - 1;
+        column = columnCount() - 1;
         break;
     default:
         QWidget::keyPressEvent(event);
         return;
     }
     m_focus.keyUsed();
-    setFocusHour(hour);
+    setFocusHour(column);
 }
 
 void Equalizer::focusInEvent(QFocusEvent *event)
 {
     m_focus.focusIn(event);
-    m_focusHour = currentHour();
+    m_focusHour = std::max(0, currentHour());
     QWidget::focusInEvent(event);
     update();
     // After the chart's own focus news: a screen reader then reads the hour.
@@ -306,7 +393,7 @@ void Equalizer::focusOutEvent(QFocusEvent *event)
 
 void Equalizer::paintEvent(QPaintEvent *)
 {
-    // Only reached without the overhang effect: the glow stops at the edges.
+    // Only reached without the overhang effect.
     QPainter painter(this);
     paint(painter);
 }

@@ -3,6 +3,7 @@
 #include "display/keyboard_focus.h"
 #include "view_helpers/cached_drawing.h"
 
+#include <QDateTime>
 #include <QPointer>
 #include <QWidget>
 
@@ -11,15 +12,22 @@
 
 namespace tarimo::price {
 class ContentViewModel;
+class PriceDay;
+struct SpotPriceModel;
 }
 
 namespace tarimo::display {
 
-// The day's 24 hours as a level meter: one column of cells per hour, lit from
-// the bottom in proportion to the hour's price within the day, with the hour
-// under it. The label of the clock's hour is bright. Hovering a column shows
-// the hour's price; so does moving between the hours with Left and Right
-// once the chart has the focus. Screen readers see a list of 24 hours.
+// A day's hours as a level meter: one column of cells per hour, lit from the
+// bottom in proportion to the hour's price within the day, with the hour
+// under it. Hovering a column shows the hour's price; so does moving between
+// the hours with Left and Right once the chart has the focus. Screen readers
+// see a list of the hours.
+//
+// It shows today, the day of the view model's selected date, as 24 columns
+// for the hours 0 to 23 with the clock's hour bright; or tomorrow, once held,
+// as the hours that day really has (23 or 25 on the daylight-saving days),
+// lit by tomorrow's own range, with no clock hour.
 class Equalizer : public QWidget
 {
     Q_OBJECT
@@ -36,24 +44,37 @@ public:
 
     int cellCount() const { return m_endCell - m_firstCell; }
 
-    // Where things are, in widget coordinates.
-    QRectF columnRect(int hour) const;
-    QRectF cellRect(int hour, int cell) const;
-    QRectF labelRect(int hour) const;
+    // 0 today, 1 tomorrow.
+    int shownDay() const { return m_shownDay; }
+    void setShownDay(int day);
+    // Today 24; tomorrow its hours, or 24 while it is not held.
+    int columnCount() const;
+    // The hour of the day (0 to 23) a column stands for.
+    int hourOfColumn(int column) const;
+    // The columns whose hours lie from `start` to before `end`.
+    QList<int> columnsBetween(const QDateTime &start, const QDateTime &end) const;
+
+    // Where things are, in widget coordinates. Today column h is hour h.
+    QRectF columnRect(int column) const;
+    QRectF cellRect(int column, int cell) const;
+    QRectF labelRect(int column) const;
     int hourAt(QPointF position) const;
 
-    // Whether cell `cell` (firstCell … endCell − 1, top to bottom) of `hour`
-    // is lit by the loaded prices: when (endCell − cell) / cellCount() is at
-    // most the hour's level.
-    bool isLit(int hour, int cell) const;
-    // The hour whose label is highlighted: the view model's clock's, read at
-    // each redraw; none (-1) without a view model.
+    // Whether cell `cell` (firstCell … endCell − 1, top to bottom) of the
+    // column is lit by the prices shown.
+    bool isLit(int column, int cell) const;
+    // The column whose label is highlighted: the view model's clock's hour,
+    // read at each redraw; none (-1) without a view model or for tomorrow.
     int currentHour() const;
-    // The hour the keyboard is on, while the chart has the focus.
+    // The column the keyboard is on, while the chart has the focus.
     int focusedHour() const { return m_focusHour; }
     bool isFocusShown() const { return m_focus.isShown(this); }
     // "17:00, 138 öre per kWh", or "05:00, no price".
-    QString spokenHour(int hour) const;
+    QString spokenHour(int column) const;
+    // The column's price for its tooltip, "138 öre / kwh"; empty without one.
+    QString priceTip(int column) const;
+    // "Prices by hour, today".
+    QString spokenName() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -74,30 +95,36 @@ private:
     // What the image shows besides the size and pixel ratio.
     struct CacheKey
     {
-        std::vector<int> litCells; // per hour
+        std::vector<int> litCells; // per column
+        std::vector<int> hours;    // per column
         int currentHour = -1;
         friend bool operator==(const CacheKey &, const CacheKey &) = default;
     };
 
     static QFont labelFont(const QFont &base, bool bold);
-    // The hour's level, or nothing when it has no record.
-    std::optional<double> level(int hour) const;
+    // Tomorrow, when it is shown and held.
+    const price::PriceDay *tomorrow() const;
+    // The column's record: of today's response, or of tomorrow.
+    std::optional<price::SpotPriceModel> record(int column) const;
+    // The column's level, or nothing when it has no record.
+    std::optional<double> level(int column) const;
     bool isLit(int cell, const std::optional<double> &level) const;
     qreal labelHeight() const;
-    int litCellCount(int hour) const;
+    int litCellCount(int column) const;
     void drawChart(QPainter &painter, const CacheKey &key) const;
-    // Shows the hour's price as a tooltip at `globalPosition`, or hides the
-    // tooltip when the hour has none.
-    void showPriceTip(int hour, QPoint globalPosition);
-    void setFocusHour(int hour);
+    // Shows the column's price as a tooltip at `globalPosition`, or hides
+    // the tooltip when the column has none.
+    void showPriceTip(int column, QPoint globalPosition);
+    void setFocusHour(int column);
 
     QPointer<price::ContentViewModel> m_viewModel;
     int m_firstCell;
     int m_endCell;
     view_helpers::CachedDrawing<CacheKey> m_drawing;
-    // The hour whose price the tooltip shows, or -1.
+    // The column whose price the tooltip shows, or -1.
     int m_tipHour = -1;
     int m_focusHour = -1;
+    int m_shownDay = 0;
     KeyboardFocus m_focus;
 };
 

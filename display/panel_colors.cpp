@@ -31,4 +31,9 @@ QColor currentHourLabel()
     return colorFromHex(u"ffffff");
 }
 
+QColor cheapRun()
+{
+    return colorFromHex(u"6fe08a");
+}
+
 } // namespace tarimo::display::panel_colors

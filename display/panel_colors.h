@@ -17,5 +17,7 @@ QColor black();
 QColor hourLabel();
 // "ffffff": the clock's hour under the chart.
 QColor currentHourLabel();
+// "6fe08a": the marks of the cheapest run, green as a cheap hour feels.
+QColor cheapRun();
 
 } // namespace tarimo::display::panel_colors

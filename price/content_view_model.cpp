@@ -181,12 +181,14 @@ QCoro::Task<> ContentViewModel::loadPrices()
             kind = failureOf(error);
         }
     }
+    // All that is known of the failure first: the error state's watchers
+    // read it, the next try included.
     m_lastError = failure;
     m_lastFailure = kind;
-    setState(State::error);
-    console::printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
     ++m_failuresInARow;
     m_ticksUntilRetry = ticksBeforeRetry(m_failuresInARow);
+    setState(State::error);
+    console::printLine(QStringLiteral("❌ Failed with error %1").arg(failure));
 }
 
 const PriceDay &ContentViewModel::hold(PriceDays::Key key, PriceDay day)

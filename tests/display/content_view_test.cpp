@@ -1,6 +1,10 @@
 #include "digit/digit.h"
+#include "api_client/response.h"
+#include "api_client/transport_error.h"
 #include "display/content_view.h"
+#include "display/day_switch.h"
 #include "display/equalizer.h"
+#include "display/status_strip.h"
 #include "display/zone_bar.h"
 #include "price/content_view_model.h"
 
@@ -39,8 +43,9 @@ ScriptedProvider::Answer day(std::function<void(std::vector<price::SpotPriceMode
 struct Panel
 {
     explicit Panel(ScriptedProvider::Answer answer, QDateTime now = QDateTime(QDate(2025, 11, 12), QTime(14, 20)))
-        : provider(std::make_shared<ScriptedProvider>(std::move(answer)))
-        , model(provider, [now] { return now; })
+        : clock(now)
+        , provider(std::make_shared<ScriptedProvider>(std::move(answer)))
+        , model(provider, [this] { return clock; })
         , view(&model)
     {}
 
@@ -60,6 +65,7 @@ struct Panel
         return image;
     }
 
+    QDateTime clock;
     std::shared_ptr<ScriptedProvider> provider;
     ContentViewModel model;
     ContentView view;
@@ -142,6 +148,116 @@ private Q_SLOTS:
                 differing += !added.contains(QPoint(x, y)) && image.pixel(x, y) != before.pixel(x, y);
         }
         QCOMPARE(differing, 0);
+    }
+
+    // The strip says what the panel shows, or what the program is doing;
+    // screen readers read the same. Hour h costs h kronor, but 1 öre from
+    // 22 to 01 in the row across midnight.
+    void stripSays_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("run");
+        QTest::newRow("loading") << "holding" << "Loading prices…" << "";
+        QTest::newRow("no connection") << "refused" << "No connection · tries again at 14:21" << "";
+        QTest::newRow("no prices") << "nothing" << "The service has no prices for this day · tries again at 14:21" << "";
+        QTest::newRow("today") << "" << "Today: lowest 0 öre at 00, mean 1150, highest 2300 at 23"
+                               << "Cheapest 3 h: 14–17 today, mean 1500 öre";
+        QTest::newRow("saved") << "saved" << "Saved prices: lowest 0 öre at 00, mean 1150, highest 2300 at 23"
+                               << "Cheapest 3 h: 14–17 today, mean 1500 öre";
+        QTest::newRow("with VAT") << "vat" << "Today: lowest 0 öre at 00, mean 1438, highest 2875 at 23"
+                                  << "Cheapest 3 h: 14–17 today, mean 1875 öre";
+        QTest::newRow("tomorrow, across midnight") << "tomorrow" << "Tomorrow: lowest 1 öre at 00, mean 1150, highest 2300 at 23"
+                                                   << "Cheapest 3 h: 22–01 today to tomorrow, mean 1 öre";
+        QTest::newRow("tomorrow not out") << "not published" << "Tomorrow's prices are not published yet · next try at 15:20"
+                                          << "Cheapest 3 h: 14–17 today, mean 1500 öre";
+    }
+    void stripSays()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, summary);
+        QFETCH(QString, run);
+        Panel panel(day([&](auto &records) {
+            const bool tomorrow = records.front().timeStart->toLocalTime().date() != QDate(2025, 11, 12);
+            if (setup != u"tomorrow")
+                return;
+            for (int hour : tomorrow ? QList<int>{0} : QList<int>{22, 23})
+                records[std::size_t(hour)].spotPriceSEK = 0.01;
+        }));
+        panel.provider->savedCopyAfter = setup == u"saved" ? std::optional(QStringLiteral("Host not found")) : std::nullopt;
+        panel.provider->fetchesAhead = true;
+        if (setup == u"not published")
+            panel.provider->aheadFailure = std::make_exception_ptr(api_client::Client::ErrorResponse(std::nullopt, api_client::HttpStatusCode::notFound));
+        panel.model.setIncludesVat(setup == u"vat");
+        test_support::CapturedOutput quiet;
+        if (setup == u"holding") {
+            panel.provider->holding = true;
+            panel.model.reload();
+            QTRY_COMPARE(panel.model.state(), ContentViewModel::State::loading);
+        } else {
+            if (setup == u"refused")
+                panel.provider->answer = [](const QDateTime &, Zone) -> Day { throw api_client::TransportError(QNetworkReply::ConnectionRefusedError, "Connection refused"); };
+            if (setup == u"nothing")
+                panel.provider->answer = [](const QDateTime &, Zone) { return Day(); };
+            panel.load();
+        }
+        if (setup == u"tomorrow" || setup == u"not published") {
+            panel.view.showDay(1);
+            QTRY_VERIFY(!panel.model.isFetchingAhead());
+        }
+        display::StatusStrip *strip = panel.view.statusStrip();
+        QCOMPARE(strip->summaryLine(), summary);
+        QCOMPARE(strip->runLine(), run);
+        QAccessibleInterface *spoken = accessibleAt(&panel.view, {5});
+        QCOMPARE(spoken->text(QAccessible::Name), run.isEmpty() ? summary : summary + u'\n' + run);
+        // The technical reason of a failure, for those who want it.
+        QCOMPARE(strip->toolTip(), panel.model.state() == ContentViewModel::State::error ? panel.model.lastError() : QString());
+        QCOMPARE(strip->toolTip().isEmpty(), setup != u"refused" && setup != u"nothing");
+        if (setup == u"holding")
+            panel.provider->release(0);
+    }
+
+    // Tomorrow cannot be asked for before 13:00; once held, PageDown shows
+    // it as the hours that day has (25 on the autumn change), with no clock
+    // hour, until a minute passes without input, or Escape, or midnight.
+    void tomorrowInTheChart()
+    {
+        QDateTime now(QDate(2025, 10, 25), QTime(12, 40));
+        Panel panel(day(), now);
+        panel.model.disconnect(panel.model.timer()); // ticks come from the test
+        panel.provider->fetchesAhead = true;
+        test_support::CapturedOutput quiet;
+        activate(panel.view);
+        QTRY_COMPARE(panel.model.state(), ContentViewModel::State::loaded);
+        Equalizer *chart = panel.view.equalizer();
+        QTest::keyClick(&panel.view, Qt::Key_PageDown);
+        QVERIFY(panel.view.shownDay() == 0 && panel.provider->aheadCalls.empty());
+        QVERIFY(accessibleAt(&panel.view, {3, 1})->state().disabled);
+
+        panel.clock = QDateTime(QDate(2025, 10, 25), QTime(13, 2));
+        QTest::keyClick(&panel.view, Qt::Key_PageDown);
+        QTRY_COMPARE(panel.model.tomorrow(), ContentViewModel::Tomorrow::held);
+        QCOMPARE(panel.view.shownDay(), 1);
+        const int hours = QDateTime(QDate(2025, 10, 26), QTime(0, 0)).secsTo(QDateTime(QDate(2025, 10, 27), QTime(0, 0))) / 3600;
+        QCOMPARE(chart->columnCount(), hours);
+        QCOMPARE(chart->currentHour(), -1);
+        QCOMPARE(chart->priceTip(hours - 1), QStringLiteral("2300 öre / kwh"));
+        QVERIFY(chart->isLit(hours - 1, 0) && !chart->isLit(0, 37));
+        QCOMPARE(accessibleAt(&panel.view, {4})->text(QAccessible::Name), QStringLiteral("Prices by hour, tomorrow"));
+
+        auto *back = panel.view.findChild<QTimer *>(QStringLiteral("backToToday"));
+        QVERIFY(back && back->isActive());
+        back->setInterval(1);
+        back->start();
+        QTRY_COMPARE(panel.view.shownDay(), 0);
+        QCOMPARE(chart->columnCount(), 24);
+        QTest::keyClick(&panel.view, Qt::Key_PageDown);
+        QTest::keyClick(&panel.view, Qt::Key_Escape);
+        QCOMPARE(panel.view.shownDay(), 0);
+        QTest::keyClick(&panel.view, Qt::Key_PageDown);
+        panel.clock = QDateTime(QDate(2025, 10, 26), QTime(0, 0, 30));
+        panel.model.tick();
+        QCOMPARE(panel.view.shownDay(), 0);
     }
 
     void levels_data()
@@ -256,8 +372,8 @@ private Q_SLOTS:
         QTest::newRow("date line") << QList<int>{1} << text << "onsdag 12 nov. 2025, 14:00" << "onsdag 12 nov. 2025, 14:00" << false;
         QTest::newRow("selected zone") << QList<int>{2, 2} << zone << "SE3" << "SE3, Stockholm" << true;
         QTest::newRow("other zone") << QList<int>{2, 3} << zone << "SE4" << "SE4, Malmö" << false;
-        QTest::newRow("clock's hour") << QList<int>{3, 14} << hour << "14:00, 1400 öre per kWh" << "" << true;
-        QTest::newRow("hour without price") << QList<int>{3, 5} << hour << "05:00, no price" << "" << false;
+        QTest::newRow("clock's hour") << QList<int>{4, 14} << hour << "14:00, 1400 öre per kWh" << "" << true;
+        QTest::newRow("hour without price") << QList<int>{4, 5} << hour << "05:00, no price" << "" << false;
     }
     void screenReaderSees()
     {
@@ -345,6 +461,7 @@ private Q_SLOTS:
         activate(panel.view);
         Equalizer *chart = panel.view.equalizer();
         QTest::keyClick(panel.view.zoneBar(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // past the days
         QCOMPARE(QApplication::focusWidget(), chart);
         QCOMPARE(chart->focusedHour(), 14);
 
@@ -354,7 +471,7 @@ private Q_SLOTS:
             QTest::keyClick(chart, key);
             QCOMPARE(chart->focusedHour(), hour);
             QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
-            QVERIFY(accessibleAt(&panel.view, {3, hour})->state().focused);
+            QVERIFY(accessibleAt(&panel.view, {4, hour})->state().focused);
         }
         QToolTip::hideText();
     }
