@@ -164,6 +164,8 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
     m_backToToday = new QTimer(this);
     m_backToToday->setObjectName(QStringLiteral("backToToday"));
     m_backToToday->setSingleShot(true);
+    // Only runs while tomorrow is shown; a precise minute costs nothing then.
+    m_backToToday->setTimerType(Qt::PreciseTimer);
     m_backToToday->setInterval(backToTodayAfter);
     connect(m_backToToday, &QTimer::timeout, this, [this] { showDay(0); });
     connect(m_daySwitch, &DaySwitch::dayChosen, this, &ContentView::showDay);
