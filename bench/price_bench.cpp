@@ -1,7 +1,9 @@
 // Costs of the price side: decoding a day of prices as the live request does,
-// the hour-by-hour view of it, and the digits of a price.
+// the hour-by-hour view of it, the cheapest run over two days, and the
+// digits of a price.
 
 #include "bench/benchmark_main.h"
+#include "price/cheapest_run.h"
 #include "price/digit_model.h"
 #include "price/hourly_prices.h"
 #include "price/request.h"
@@ -73,6 +75,35 @@ void hourlyViewOfDay(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 96);
 }
 BENCHMARK(hourlyViewOfDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// The cheapest run of 3 hours over today from 00:00 and tomorrow: what the
+// view model works out whenever the hour or the days held change.
+void cheapestRunOverTwoDays(benchmark::State &state)
+{
+    const auto decode = [](QDate day) {
+        return price::hourlyView(price::Request::decoder().decode<std::vector<price::SpotPriceModel>>(
+            test_support::serviceDay(day, 15, dayCurve)));
+    };
+    const auto today = decode(ordinaryDay);
+    const auto tomorrow = decode(ordinaryDay.addDays(1));
+    const QDateTime from(ordinaryDay, QTime(0, 0));
+    for (auto _ : state) {
+        std::vector<const price::SpotPriceModel *> hours;
+        hours.reserve(today.size() + tomorrow.size());
+        for (const auto *day : {&today, &tomorrow}) {
+            for (const auto &hour : *day)
+                hours.push_back(&hour);
+        }
+        auto run = price::cheapestRun(hours, from, 3);
+        if (!run) {
+            state.SkipWithError("no run");
+            return;
+        }
+        benchmark::DoNotOptimize(run);
+    }
+    state.SetItemsProcessed(state.iterations() * 48);
+}
+BENCHMARK(cheapestRunOverTwoDays)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 
 // The biggest answers the body cap lets through hold hundreds of thousands
 // of records, each hour distinct: grouping them must not freeze the window.
