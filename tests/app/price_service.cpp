@@ -9,6 +9,8 @@
 // Any day of zone SEn: hour h costs n + h / 100 kronor, so the program shows
 // 100 n + h öre. With TARIMO_SERVICE_DAY_PRICES=1 each day differs: the day
 // of the month d adds 1000 (d mod 10) öre, so the 7th in SE3 at 14 shows 7314.
+// With 2 the hours follow a day's usual curve instead of h, plus 7 (d mod 10).
+// TARIMO_SERVICE_LAST_DAY=yyyy-MM-dd: later days are not published (404).
 
 #include "tests/support/price_day.h"
 #include "tests/support/test_certificates.h"
@@ -21,6 +23,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <array>
 #include <cstdio>
 
 using namespace tarimo::test_support;
@@ -51,9 +54,10 @@ int main(int argc, char *argv[])
     server->close();
     if (!server->listen(QHostAddress::LocalHost, 443))
         qFatal("cannot listen on 127.0.0.1:443: %s", qPrintable(server->errorString()));
-    const bool dayPrices = qEnvironmentVariableIntValue("TARIMO_SERVICE_DAY_PRICES") == 1;
+    const int dayPrices = qEnvironmentVariableIntValue("TARIMO_SERVICE_DAY_PRICES");
+    const QDate lastDay = QDate::fromString(qEnvironmentVariable("TARIMO_SERVICE_LAST_DAY"), Qt::ISODate);
     static const QRegularExpression dayPath(QStringLiteral(R"(^/api/v1/prices/(\d{4}/\d{2}-\d{2})_SE([1-4])\.json$)"));
-    server->setHandler([dayPrices](const RecordedRequest &request) -> std::optional<Answer> {
+    server->setHandler([dayPrices, lastDay](const RecordedRequest &request) -> std::optional<Answer> {
         std::printf("%s %s\n", request.method.constData(), qPrintable(request.path()));
         std::fflush(stdout);
         const auto match = dayPath.match(request.path());
@@ -61,9 +65,15 @@ int main(int argc, char *argv[])
             return std::nullopt;
         const int zone = match.captured(2).toInt();
         const QDate day = QDate::fromString(match.captured(1), QStringLiteral("yyyy/MM-dd"));
-        const int dayOre = dayPrices ? 1000 * (day.day() % 10) : 0;
-        return Answer::json(serviceDay(day, 60, [zone, dayOre](int, const QDateTime &start) {
-            return (dayOre + 100 * zone + start.time().hour()) / 100.0;
+        if (lastDay.isValid() && day > lastDay)
+            return Answer::json("{}", 404);
+        // A day as days are: cheap at night, dear in the morning and evening.
+        static constexpr std::array<int, 24> curve{30, 45, 55, 60, 70, 120, 200, 260, 280, 240, 200, 180,
+                                                   170, 175, 190, 230, 300, 340, 320, 260, 180, 90, 28, 25};
+        const int dayOre = dayPrices == 1 ? 1000 * (day.day() % 10) : dayPrices == 2 ? 7 * (day.day() % 10) : 0;
+        return Answer::json(serviceDay(day, 60, [zone, dayOre, dayPrices](int, const QDateTime &start) {
+            const int hour = start.time().hour();
+            return (dayOre + 100 * zone + (dayPrices == 2 ? curve[std::size_t(hour)] : hour)) / 100.0;
         }));
     });
     write("ready", {});
