@@ -2,6 +2,7 @@
 
 #include "api_client/url_session.h"
 #include "console/console.h"
+#include "price/cancellation_error.h"
 #include "price/request.h"
 
 namespace tarimo::price {
@@ -58,11 +59,12 @@ CachingRequest::CachingRequest(QUrl baseURL, std::shared_ptr<api_client::URLSess
 {}
 
 QCoro::Task<CachingRequest::Answer> CachingRequest::fetchLive(
-    QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone)
+    QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone,
+    std::stop_token stop)
 {
     const auto recorder = std::make_shared<BodyRecorder>(std::move(urlSession));
     Request live(std::move(baseURL), recorder);
-    auto records = co_await live.fetch(std::move(date), zone);
+    auto records = co_await live.fetch(std::move(date), zone, std::move(stop));
     co_return Answer{std::move(records), recorder->body};
 }
 
@@ -75,10 +77,16 @@ void CachingRequest::keep(QDate day, Zone zone, const Answer &answer)
 
 QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QDateTime date, Zone zone)
 {
+    return fetch(std::move(date), zone, std::stop_token());
+}
+
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QDateTime date, Zone zone,
+                                                                              std::stop_token stop)
+{
     const QDate day = date.toLocalTime().date();
     std::exception_ptr failure;
     try {
-        Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone);
+        Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone, stop);
         if (answer.records) {
             keep(day, zone, answer);
             co_return std::move(answer.records);
@@ -86,6 +94,9 @@ QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QD
     } catch (...) {
         failure = std::current_exception();
     }
+    // A stopped load wants no stand-in, however its fetch ended.
+    if (stop.stop_requested())
+        throw CancellationError();
 
     auto saved = m_cache.load(day, zone);
     if (!saved) {

@@ -35,6 +35,10 @@ public:
                    Clock clock = {});
 
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
+    // A stop request aborts the transfer: CancellationError, and neither the
+    // saved copy nor a line about it.
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone,
+                                                                  std::stop_token stop) override;
 
     // For a tick each minute: from the publication hour on, fetches and saves
     // tomorrow's prices of `zone` unless they are saved, at most once an
@@ -50,7 +54,7 @@ private:
         QByteArray body;
     };
     static QCoro::Task<Answer> fetchLive(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession,
-                                         QDateTime date, Zone zone);
+                                         QDateTime date, Zone zone, std::stop_token stop = {});
     void keep(QDate day, Zone zone, const Answer &answer);
 
     QUrl m_baseURL;

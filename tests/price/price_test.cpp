@@ -571,6 +571,48 @@ private Q_SLOTS:
         QCOMPARE(readFile(path), kind == u"folder" ? QByteArray() : good);
         QCOMPARE(readFile(elsewhere), kind.startsWith(u"link") ? good : QByteArray());
     }
+
+    // A stopped fetch ends while the service still holds its answer, with
+    // its connection dropped, CancellationError and no line after the
+    // request's: no saved copy stands in for it. Stopped before it starts,
+    // it sends and says nothing.
+    void stoppedFetchEndsAtOnce_data()
+    {
+        QTest::addColumn<bool>("caching");
+        QTest::addColumn<bool>("stopFirst");
+        QTest::newRow("live") << false << false;
+        QTest::newRow("with a saved copy") << true << false;
+        QTest::newRow("stopped before it starts") << true << true;
+    }
+    void stoppedFetchEndsAtOnce()
+    {
+        QFETCH(bool, caching);
+        QFETCH(bool, stopFirst);
+        // The day saved through a transport of its own, which goes with it.
+        QVERIFY(runTask(std::make_shared<CachingRequest>(m_baseUrl, m_server->makeTransport(), m_folder, clock())
+                            ->fetch(m_now, Zone::se3))
+                    .succeeded());
+        m_server->serve(todayPath, Answer::json(body(m_now.date())).withDelay(5s));
+        const auto transport = m_server->makeTransport();
+        const std::shared_ptr<RequestProvider> prices
+            = caching ? std::shared_ptr<RequestProvider>(std::make_shared<CachingRequest>(m_baseUrl, transport, m_folder, clock()))
+                      : std::make_shared<Request>(m_baseUrl, transport);
+        std::stop_source stop;
+        if (stopFirst)
+            stop.request_stop();
+        CapturedOutput output;
+        auto task = prices->fetch(m_now, Zone::se3, stop.get_token());
+        if (!stopFirst) {
+            QVERIFY(m_server->waitForRequests(2));
+            stop.request_stop();
+        }
+        const auto outcome = runTask(std::move(task), 1s);
+        QVERIFY2(outcome.error<CancellationError>(), qPrintable(outcome.errorText()));
+        const QStringList sent{"🍀 se3", "Client: 💬 [GET] " + todayPath + "  "};
+        QCOMPARE(output.lines(), stopFirst ? QStringList() : sent);
+        QCOMPARE(m_server->requestCount(), stopFirst ? 1 : 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->closedCount(), m_server->connectionCount(), 1000);
+    }
 };
 
 QTEST_GUILESS_MAIN(PriceTest)

@@ -34,6 +34,7 @@ public:
 
     explicit ScriptedProvider(Answer answer) : answer(std::move(answer)) {}
 
+    using price::RequestProvider::fetch;
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime date, price::Zone zone) override
     {
         // A future, not a timer's signal: awaiting a private signal binds a
