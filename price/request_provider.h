@@ -1,5 +1,6 @@
 #pragma once
 
+#include "price/cancellation_error.h"
 #include "price/spot_price_model.h"
 #include "price/zone.h"
 
