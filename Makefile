@@ -1,12 +1,13 @@
 # make run   - install what is missing, build, start Tarimo
 # make test  - install what is missing, build, run every test
 # make bench - install what is missing, build, run the benchmarks
+# make soak  - install what is missing, build, run the real program for two faked days, then a storm of keys
 # make package - install what is missing, build the Debian package build/tarimo_<version>_<arch>.deb
 # make sanitize - the tests built with AddressSanitizer and UBSan in build-sanitize, and run there
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench package sanitize clean
+.PHONY: all deps configure build run test bench soak package sanitize clean
 
 all: build
 
@@ -35,6 +36,11 @@ test: build
 bench: build
 	@cmake --build $(BUILD) --parallel $(JOBS) --target benchmarks
 	@scripts/bench $(BUILD)
+
+soak: configure
+	@cmake --build $(BUILD) --parallel $(JOBS) --target tarimo app_price_service
+	@scripts/soak $(BUILD)
+	@scripts/soak --storm $(BUILD)
 
 # Only the program and the files that go with it, then the package.
 package: configure

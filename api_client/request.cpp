@@ -152,6 +152,11 @@ ClientProvider::Request::withURLRequest(const std::function<URLRequest(URLReques
     return changed([&](URLRequest &request) { request = transform(std::move(request)); });
 }
 
+ClientProvider::Request ClientProvider::Request::withStopToken(std::stop_token stop) const
+{
+    return changed([&](URLRequest &request) { request.stopToken = std::move(stop); });
+}
+
 std::optional<ContentType> ClientProvider::Request::contentType() const
 {
     if (!hasURLRequest())

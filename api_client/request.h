@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 namespace tarimo::api_client {
 
@@ -56,6 +57,8 @@ public:
     // empty; nothing is reported.
     Request withBody(const AnyEncodable &value, KeyEncodingStrategy keyEncodingStrategy) const;
     Request withURLRequest(const std::function<URLRequest(URLRequest)> &transform) const;
+    // A stop request aborts the transfer (see URLRequest::stopToken).
+    Request withStopToken(std::stop_token stop) const;
 
     // The case whose raw value equals the first "Content-Type" field exactly.
     std::optional<ContentType> contentType() const;

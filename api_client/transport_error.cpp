@@ -7,4 +7,9 @@ TransportError::TransportError(QNetworkReply::NetworkError code, const QString &
     , m_code(code)
 {}
 
+TransferCancelled::TransferCancelled(const QString &endpoint)
+    : TransportError(QNetworkReply::OperationCanceledError,
+                     QStringLiteral("The transfer was cancelled (%1)").arg(endpoint))
+{}
+
 } // namespace tarimo::api_client

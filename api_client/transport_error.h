@@ -22,4 +22,13 @@ private:
     QNetworkReply::NetworkError m_code;
 };
 
+// A transfer given up because its request's stop token asked for it: the
+// connection is dropped and nothing more comes of it. Its code is
+// OperationCanceledError; what() is "The transfer was cancelled (<endpoint>)".
+class TransferCancelled : public TransportError
+{
+public:
+    explicit TransferCancelled(const QString &endpoint);
+};
+
 } // namespace tarimo::api_client

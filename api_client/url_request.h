@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <stop_token>
 #include <utility>
 
 namespace tarimo::api_client {
@@ -37,6 +38,9 @@ public:
     std::optional<QByteArray> httpBody;
     double timeoutInterval = defaultTimeoutInterval;
     CachePolicy cachePolicy = CachePolicy::useProtocolCachePolicy;
+    // A stop request, from any thread, aborts the transfer within a turn or
+    // two of the transport's event loop: it then throws TransferCancelled.
+    std::stop_token stopToken;
 
     // Header names compare as HTTP compares them, ignoring case. Setting a
     // field replaces an earlier one of the same name (the new spelling is

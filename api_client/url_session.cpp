@@ -20,6 +20,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <stop_token>
 
 namespace tarimo::api_client {
 
@@ -258,7 +259,7 @@ QString describe(QNetworkReply::NetworkError code, const QString &qtText, const 
     }
 }
 
-enum class StopReason { none, idle, deadline, tooLarge, headTooLarge, headUnreadable, undecodable };
+enum class StopReason { none, idle, deadline, tooLarge, headTooLarge, headUnreadable, undecodable, cancelled };
 
 struct WatchSettings
 {
@@ -305,6 +306,13 @@ public:
         // aborts without giving a reason of its own.
         if (m_reason == StopReason::none && m_reply && m_reply->error() == QNetworkReply::OperationCanceledError)
             m_reason = StopReason::idle;
+    }
+
+    // Safe from any thread while the watch lives: the stop is queued to the
+    // reply's thread.
+    void cancel()
+    {
+        QMetaObject::invokeMethod(&m_context, [this] { stop(StopReason::cancelled); }, Qt::QueuedConnection);
     }
 
     StopReason reason() const { return m_reason; }
@@ -445,6 +453,8 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
                               QStringLiteral("The answer did not complete within %1 seconds (%2)")
                                   .arg(secondsText(total), endpoint));
     };
+    if (request.stopToken.stop_requested())
+        throw TransferCancelled(endpoint);
     if (deadline.hasExpired())
         throw deadlineError();
     QNetworkAccessManager *const manager = managers->startTransfer();
@@ -471,11 +481,20 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
                            !request.value(QStringLiteral("Accept-Encoding")),
                            [managers, manager] { managers->connected(manager); }};
     ReplyWatch watch(reply, std::move(settings), milliseconds(std::max<qint64>(1, deadline.remainingTime())));
-    if (!reply->isFinished())
-        co_await qCoro(reply).waitForFinished();
+    {
+        // Ends before the watch does, and waits for a callback running on
+        // another thread.
+        const std::stop_callback onStop(request.stopToken, [&watch] { watch.cancel(); });
+        if (!reply->isFinished())
+            co_await qCoro(reply).waitForFinished();
+    }
     watch.finish();
     if (watch.reason() != StopReason::none)
         managers->abandoned(manager);
+    // An answer that came in the same turn as the stop is not handed on
+    // either: whoever stopped it wants nothing more from it.
+    if (request.stopToken.stop_requested())
+        throw TransferCancelled(endpoint);
 
     switch (watch.reason()) {
     case StopReason::none:
@@ -501,6 +520,8 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
     case StopReason::undecodable:
         throw TransportError(QNetworkReply::ProtocolFailure,
                              QStringLiteral("%1 (%2)").arg(watch.decodingError(), endpoint));
+    case StopReason::cancelled:
+        throw TransferCancelled(endpoint);
     }
 
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

@@ -32,7 +32,8 @@ struct URLSessionOptions
 // across origins); the request's timeout counts idle time and an overall
 // deadline bounds the transfer; head and body are capped, the body counted
 // after decompression (gzip is asked for and undone here); an answer cut
-// short is an error, never a short body.
+// short is an error, never a short body. A request's stop token aborts its
+// transfer and drops the connection.
 //
 // Use it on the thread that made it (the GUI thread for the shared one).
 class URLSession final : public URLSessionProvider

@@ -2,6 +2,7 @@
 
 #include "api_client/url_session.h"
 #include "console/console.h"
+#include "price/cancellation_error.h"
 #include "price/request.h"
 
 #include <QCoro/QCoroFuture>
@@ -95,15 +96,16 @@ void CachingRequest::tell(const PriceCache::Notes &notes)
 }
 
 QCoro::Task<CachingRequest::Answer> CachingRequest::fetchLive(
-    QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone, bool announced)
+    QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession, QDateTime date, Zone zone, bool announced,
+    std::stop_token stop)
 {
     const auto recorder = std::make_shared<BodyRecorder>(std::move(urlSession));
     Request live(std::move(baseURL), recorder);
     Answer answer;
     if (announced)
-        answer.records = co_await live.fetch(std::move(date), zone);
+        answer.records = co_await live.fetch(std::move(date), zone, std::move(stop));
     else
-        answer.records = co_await live.download(std::move(date), zone);
+        answer.records = co_await live.download(std::move(date), zone, std::move(stop));
     answer.body = recorder->body;
     co_return answer;
 }
@@ -139,14 +141,14 @@ QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::loadSave
     co_return loaded.records;
 }
 
-QCoro::Task<Delivery> CachingRequest::fetchDay(QDateTime date, Zone zone)
+QCoro::Task<Delivery> CachingRequest::fetchDay(QDateTime date, Zone zone, std::stop_token stop)
 {
     // Whoever drops us meanwhile, the fetch finishes on a live object.
     const auto self = shared_from_this();
     const QDate day = date.toLocalTime().date();
     std::exception_ptr failure;
     try {
-        Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone, true);
+        Answer answer = co_await fetchLive(m_baseURL, m_urlSession, date, zone, true, stop);
         if (answer.records) {
             // Shown first, saved after.
             keep(day, zone, answer);
@@ -155,6 +157,9 @@ QCoro::Task<Delivery> CachingRequest::fetchDay(QDateTime date, Zone zone)
     } catch (...) {
         failure = std::current_exception();
     }
+    // A stopped load wants no stand-in, however its fetch ended.
+    if (stop.stop_requested())
+        throw CancellationError();
 
     auto saved = co_await loadSaved(day, zone);
     if (!saved) {
@@ -168,8 +173,14 @@ QCoro::Task<Delivery> CachingRequest::fetchDay(QDateTime date, Zone zone)
 
 QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QDateTime date, Zone zone)
 {
+    return fetch(std::move(date), zone, std::stop_token());
+}
+
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QDateTime date, Zone zone,
+                                                                              std::stop_token stop)
+{
     const QDate day = date.toLocalTime().date();
-    Delivery delivery = co_await fetchDay(std::move(date), zone);
+    Delivery delivery = co_await fetchDay(std::move(date), zone, std::move(stop));
     if (delivery.savedCopyAfter)
         printSavedCopyLine(day, zone, *delivery.savedCopyAfter);
     co_return std::move(delivery.records);

@@ -40,8 +40,12 @@ public:
 
     // Says itself when it hands out a saved copy.
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
+    // A stop request aborts the transfer: CancellationError, and neither the
+    // saved copy nor a line about it.
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone,
+                                                                  std::stop_token stop) override;
     // Leaves the saying to the caller.
-    QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone) override;
+    QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone, std::stop_token stop) override;
 
     // A sound saved copy of the day if there is one, else the service's,
     // saved; only exactly that day counts.
@@ -60,7 +64,7 @@ private:
     };
     // `announced`: with the fetch's own "🍀" line.
     static QCoro::Task<Answer> fetchLive(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession,
-                                         QDateTime date, Zone zone, bool announced);
+                                         QDateTime date, Zone zone, bool announced, std::stop_token stop = {});
     // Saves the answer on the file thread if it is the day asked for; does
     // not wait for it.
     void keep(QDate day, Zone zone, const Answer &answer);

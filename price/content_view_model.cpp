@@ -89,6 +89,13 @@ void ContentViewModel::perform(const ViewModelAction &action)
 
 void ContentViewModel::selectZone(Zone zone)
 {
+    // Whatever the other zones were loading is no longer wanted.
+    std::erase_if(m_stopOf, [zone](auto &entry) {
+        if (entry.first.zone == zone)
+            return false;
+        entry.second.request_stop();
+        return true;
+    });
     m_selectedZone = zone;
     Q_EMIT selectedZoneChanged();
     refreshCheapestRun();
@@ -129,12 +136,23 @@ QCoro::Task<> ContentViewModel::loadPrices()
     const PriceDays::Key day = dayOf(zone, date);
     const quint64 load = ++m_loadsBegun;
     m_newestLoadOf[day] = load;
+    // The load it supersedes stops its transfer: a storm of clicks costs one
+    // connection at a time.
+    std::stop_source &stop = m_stopOf[day];
+    stop.request_stop();
+    stop = std::stop_source();
+    const std::stop_token token = stop.get_token();
 
     Delivery delivery;
     QString failure;
     Failure kind = Failure::noPrices;
     try {
-        delivery = co_await request->fetchDay(date, zone);
+        delivery = co_await request->fetchDay(date, zone, token);
+    } catch (const CancellationError &) {
+        // Stopped by a newer load, which says what there is to say.
+        if (self)
+            --m_loadsRunning;
+        co_return;
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
         kind = failureOf(error);
@@ -145,6 +163,8 @@ QCoro::Task<> ContentViewModel::loadPrices()
     if (!self)
         co_return;
     --m_loadsRunning;
+    if (m_newestLoadOf[day] == load)
+        m_stopOf.erase(day);
     // A newer load of the same day, or another zone since: this answer,
     // good or bad, is no longer wanted.
     if (m_newestLoadOf[day] != load || zone != m_selectedZone)

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace tarimo::price {
@@ -207,6 +208,9 @@ private:
     // newest number is the load that may decide.
     quint64 m_loadsBegun = 0;
     std::map<PriceDays::Key, quint64> m_newestLoadOf;
+    // The newest load of each zone and day still running, to stop it when
+    // a newer one or another zone makes it moot.
+    std::map<PriceDays::Key, std::stop_source> m_stopOf;
     // Loads asked for that wait to begin, and loads running now.
     int m_loadsQueued = 0;
     int m_loadsRunning = 0;

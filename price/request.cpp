@@ -4,6 +4,7 @@
 #include "api_client/response.h"
 #include "api_client/url_session.h"
 #include "console/console.h"
+#include "price/cancellation_error.h"
 
 namespace tarimo::price {
 
@@ -59,17 +60,30 @@ api_client::Client::Configuration Request::configuration(QUrl baseURL,
 
 QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::fetch(QDateTime date, Zone zone)
 {
-    console::printLine(QStringLiteral("🍀 %1").arg(caseName(zone)));
-    return download(std::move(date), zone);
+    return fetch(std::move(date), zone, std::stop_token());
 }
 
-QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::download(QDateTime date, Zone zone)
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::fetch(QDateTime date, Zone zone,
+                                                                       std::stop_token stop)
+{
+    if (stop.stop_requested())
+        throw CancellationError();
+    console::printLine(QStringLiteral("🍀 %1").arg(caseName(zone)));
+    return download(std::move(date), zone, std::move(stop));
+}
+
+QCoro::Task<std::optional<std::vector<SpotPriceModel>>> Request::download(QDateTime date, Zone zone,
+                                                                          std::stop_token stop)
 {
     const QString dayPath = path(date, zone);
     const api_client::Client client(configuration());
-    const auto request = co_await client.makeGetRequest(dayPath, std::nullopt);
-    auto response = co_await request.dispatch<std::vector<SpotPriceModel>>();
-    co_return std::move(response.model);
+    const auto request = (co_await client.makeGetRequest(dayPath, std::nullopt)).withStopToken(std::move(stop));
+    try {
+        auto response = co_await request.dispatch<std::vector<SpotPriceModel>>();
+        co_return std::move(response.model);
+    } catch (const api_client::TransferCancelled &) {
+        throw CancellationError();
+    }
 }
 
 } // namespace tarimo::price

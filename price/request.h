@@ -33,9 +33,14 @@ public:
     Request(QUrl baseURL, std::shared_ptr<api_client::URLSessionProvider> urlSession);
 
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
+    // A stop request aborts the transfer: CancellationError, and no line
+    // after the request's.
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone,
+                                                                  std::stop_token stop) override;
     // The same without the fetch's "🍀" line, for fetches that say what they
     // are in a line of their own.
-    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> download(QDateTime date, Zone zone);
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> download(QDateTime date, Zone zone,
+                                                                     std::stop_token stop = {});
 
     // "/api/v1/prices/2024/01-05_SE3.json": the file of the local calendar
     // day of `date`.

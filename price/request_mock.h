@@ -1,22 +1,14 @@
 #pragma once
 
+#include "price/cancellation_error.h"
 #include "price/request_provider.h"
 
 #include <QCoro/QCoroTask>
 
 #include <chrono>
-#include <stdexcept>
 #include <stop_token>
 
 namespace tarimo::price {
-
-class CancellationError : public std::runtime_error
-{
-public:
-    CancellationError()
-        : std::runtime_error("The operation was cancelled.")
-    {}
-};
 
 // Answers after `timeout` with one made-up record for the present hour; needs
 // no network. For tests and for trying the display without the service.
@@ -33,7 +25,8 @@ public:
     QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) override;
     // A stop request ends a pending wait at once: fetch then fails with
     // CancellationError and produces no record.
-    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone, std::stop_token stop);
+    QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone,
+                                                                  std::stop_token stop) override;
 
     // A uniformly drawn price in [-99, 99], both ends included.
     static double randomPrice();

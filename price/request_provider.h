@@ -1,5 +1,6 @@
 #pragma once
 
+#include "price/cancellation_error.h"
 #include "price/spot_price_model.h"
 #include "price/zone.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace tarimo::price {
@@ -31,13 +33,22 @@ public:
     // list and an empty list are different answers.
     virtual QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone) = 0;
 
+    // The same, for a load that may be superseded: once `stop` is requested
+    // the fetch may end early with CancellationError, printing nothing more.
+    // Here the token is ignored; sources that can abort override this.
+    virtual QCoro::Task<std::optional<std::vector<SpotPriceModel>>> fetch(QDateTime date, Zone zone,
+                                                                          [[maybe_unused]] std::stop_token stop)
+    {
+        return fetch(std::move(date), zone);
+    }
+
     // The same, saying where the records came from. A provider that keeps
     // copies says so here and leaves the telling to its caller, who knows
     // whether the answer still matters; by default every answer is fresh.
-    virtual QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone)
+    virtual QCoro::Task<Delivery> fetchDay(QDateTime date, Zone zone, std::stop_token stop)
     {
         // Not inside a braced initialiser: g++ 12 mishandles co_await there.
-        auto records = co_await fetch(std::move(date), zone);
+        auto records = co_await fetch(std::move(date), zone, std::move(stop));
         Delivery delivery;
         delivery.records = std::move(records);
         co_return delivery;

@@ -32,6 +32,7 @@ public:
         : m_day(std::move(day))
     {}
 
+    using price::RequestProvider::fetch;
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime, price::Zone) override
     {
         co_return std::vector<price::SpotPriceModel>(m_day); // a copy: co_return of a member would move it

@@ -145,23 +145,28 @@ private:
     QByteArray m_bytes;
 };
 
+// Each image is kept under its place: for shapes, all that shapes them, so
+// equal shapes share one; for text, where and how it is drawn, with the text
+// itself as the content that must match. A place holds one image, so a text
+// that changes (the date line, every hour) replaces its glow instead of
+// adding one that is never drawn again.
 class ImageCache
 {
 public:
-    std::optional<QImage> find(const QByteArray &key)
+    std::optional<QImage> find(const QByteArray &place, const QByteArray &content)
     {
         QMutexLocker lock(&m_mutex);
-        if (const QImage *image = m_images.object(key)) {
+        if (const Entry *entry = m_images.object(place); entry && entry->content == content) {
             ++m_statistics.hits;
-            return *image;
+            return entry->image;
         }
         return std::nullopt;
     }
-    void insert(const QByteArray &key, const QImage &image)
+    void insert(const QByteArray &place, const QByteArray &content, const QImage &image)
     {
         QMutexLocker lock(&m_mutex);
         ++m_statistics.blurs;
-        m_images.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes()));
+        m_images.insert(place, new Entry{content, image}, std::max<qsizetype>(1, image.sizeInBytes()));
     }
     void clear()
     {
@@ -171,12 +176,21 @@ public:
     ShadowCacheStatistics statistics()
     {
         QMutexLocker lock(&m_mutex);
-        return m_statistics;
+        ShadowCacheStatistics statistics = m_statistics;
+        statistics.entries = m_images.count();
+        statistics.bytes = m_images.totalCost();
+        return statistics;
     }
 
 private:
+    struct Entry
+    {
+        QByteArray content;
+        QImage image;
+    };
+
     QMutex m_mutex;
-    QCache<QByteArray, QImage> m_images{32 * 1024 * 1024};
+    QCache<QByteArray, Entry> m_images{32 * 1024 * 1024};
     ShadowCacheStatistics m_statistics;
 };
 
@@ -221,14 +235,15 @@ QImage emptyMask(int width, int height, uchar fill)
 
 // Blurs a coverage mask made by `paintMask` (in points, the image corner at
 // `origin` − pad) and draws it, coloured, at that corner plus the offset.
+// Cached at `place` as showing `content` (see ImageCache).
 template<class PaintMask>
-void drawCastShadow(QPainter &painter, const QByteArray &key, QPointF origin, QSizeF size, qreal ratio,
-                    const Shadow &shadow, const QColor &color, PaintMask &&paintMask,
+void drawCastShadow(QPainter &painter, const QByteArray &place, const QByteArray &content, QPointF origin,
+                    QSizeF size, qreal ratio, const Shadow &shadow, const QColor &color, PaintMask &&paintMask,
                     QSize logicalDpi = QSize())
 {
     const qreal sigma = shadow.radius / 2.0 * ratio;
     const int pad = blurReach(sigma) + 1;
-    std::optional<QImage> image = imageCache().find(key);
+    std::optional<QImage> image = imageCache().find(place, content);
     if (!image) {
         QImage mask = emptyMask(int(std::ceil(size.width() * ratio)) + 2 * pad,
                                 int(std::ceil(size.height() * ratio)) + 2 * pad, 0);
@@ -249,7 +264,7 @@ void drawCastShadow(QPainter &painter, const QByteArray &key, QPointF origin, QS
         blurAlpha(mask, sigma);
         image = colorized(mask, color);
         image->setDevicePixelRatio(ratio);
-        imageCache().insert(key, *image);
+        imageCache().insert(place, content, *image);
     }
     painter.drawImage(origin - QPointF(pad, pad) / ratio + shadow.offset, *image);
 }
@@ -314,7 +329,7 @@ void drawPathShadow(QPainter &painter, const QPainterPath &path, const Shadow &s
     const qreal ratio = pixelRatioOf(painter);
     const QPointF origin = snapped(bounds.topLeft(), ratio);
     const QByteArray key = KeyBuilder('P').add(ratio).add(shadow, fillOpacity).add(path, origin).bytes();
-    drawCastShadow(painter, key, origin, QSizeF(bounds.right() - origin.x(), bounds.bottom() - origin.y()),
+    drawCastShadow(painter, key, {}, origin, QSizeF(bounds.right() - origin.x(), bounds.bottom() - origin.y()),
                    ratio, shadow, color, [&](QPainter &mask) { mask.fillPath(path, Qt::black); });
 }
 
@@ -341,20 +356,21 @@ void drawTextShadow(QPainter &painter, const QRectF &rect, int flags, const QStr
     const QPointF origin = snapped(bounds.topLeft(), ratio);
     const int dpiX = device ? device->logicalDpiX() : 96;
     const int dpiY = device ? device->logicalDpiY() : 96;
-    const QByteArray key = KeyBuilder('T')
-                               .add(ratio)
-                               .add(shadow, color.alphaF())
-                               .add(text)
-                               .add(font.key())
-                               .add(flags)
-                               .add(rect.x() - origin.x())
-                               .add(rect.y() - origin.y())
-                               .add(rect.width())
-                               .add(rect.height())
-                               .add(dpiX)
-                               .add(dpiY)
-                               .bytes();
-    drawCastShadow(painter, key, origin, QSizeF(bounds.right() - origin.x(), bounds.bottom() - origin.y()),
+    // The place is all but the text, so that a new text replaces the old.
+    const QByteArray place = KeyBuilder('T')
+                                 .add(ratio)
+                                 .add(shadow, color.alphaF())
+                                 .add(font.key())
+                                 .add(flags)
+                                 .add(rect.x())
+                                 .add(rect.y())
+                                 .add(rect.width())
+                                 .add(rect.height())
+                                 .add(dpiX)
+                                 .add(dpiY)
+                                 .bytes();
+    const QByteArray content(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    drawCastShadow(painter, place, content, origin, QSizeF(bounds.right() - origin.x(), bounds.bottom() - origin.y()),
                    ratio, shadow, shadowColor, [&](QPainter &mask) {
                        mask.setFont(font);
                        mask.setPen(Qt::black);
@@ -384,7 +400,7 @@ void drawInnerShadow(QPainter &painter, const QPainterPath &shape, const Shadow 
     const QPointF origin = snapped(bounds.topLeft(), ratio);
     const QByteArray key = KeyBuilder('I').add(ratio).add(shadow, 1.0).add(shape, origin).bytes();
 
-    std::optional<QImage> image = imageCache().find(key);
+    std::optional<QImage> image = imageCache().find(key, {});
     if (!image) {
         const qreal sigma = shadow.radius / 2.0 * ratio;
         const QPointF offset = shadow.offset * ratio;
@@ -418,7 +434,7 @@ void drawInnerShadow(QPainter &painter, const QPainterPath &shape, const Shadow 
                 target[x] = table[(cover[x] * cast[x] + 127) / 255];
         }
         image->setDevicePixelRatio(ratio);
-        imageCache().insert(key, *image);
+        imageCache().insert(key, {}, *image);
     }
     painter.drawImage(origin, *image);
 }
@@ -489,7 +505,7 @@ void drawInnerShadow(QPainter &painter, const QRectF &rect, const Shadow &shadow
         if (area.isEmpty())
             return;
         const QByteArray stripKey = key + part;
-        std::optional<QImage> image = imageCache().find(stripKey);
+        std::optional<QImage> image = imageCache().find(stripKey, {});
         if (!image) {
             image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
             for (int y = 0; y < area.height(); ++y) {
@@ -502,7 +518,7 @@ void drawInnerShadow(QPainter &painter, const QRectF &rect, const Shadow &shadow
                 }
             }
             image->setDevicePixelRatio(ratio);
-            imageCache().insert(stripKey, *image);
+            imageCache().insert(stripKey, {}, *image);
         }
         painter.drawImage(origin + QPointF(area.topLeft()) / ratio, *image);
     };

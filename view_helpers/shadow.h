@@ -15,11 +15,13 @@
 // Resolution and caching: the blur runs on a QImage at the painter's device
 // pixel ratio (times any scaling of its world transform), so shadows stay
 // smooth on HiDPI screens. Every blurred image is kept in one process-wide
-// cache keyed by all that shapes it (outline or text and font, position
-// within a pixel, colour, radius, offset, pixel ratio), so painting something
-// unchanged again blurs nothing; equal shapes at equal sub-pixel positions
-// share one image. The cache holds at most about 32 MB and may be used from
-// any thread.
+// cache, so painting something unchanged again blurs nothing. A shape's is
+// keyed by all that shapes it (outline, position within a pixel, colour,
+// radius, offset, pixel ratio): equal shapes at equal sub-pixel positions
+// share one image. A text's is kept for its place (rectangle, flags, font,
+// colour, radius, offset, pixel ratio), one per place: a new text there
+// replaces the old one's, so text that changes leaves nothing behind. The
+// cache holds at most about 32 MB and may be used from any thread.
 
 #include <QColor>
 #include <QImage>
@@ -85,11 +87,14 @@ void drawInnerShadow(QPainter &painter, const QRectF &rect, const Shadow &shadow
 void blurAlpha(QImage &image, qreal sigma);
 
 // How many blurs have run and how many shadows came from the cache, since
-// the process started (for tests and benchmarks).
+// the process started, and what the cache holds now (for tests and
+// benchmarks).
 struct ShadowCacheStatistics
 {
     quint64 blurs = 0;
     quint64 hits = 0;
+    qsizetype entries = 0;
+    qsizetype bytes = 0; // of the images
 };
 ShadowCacheStatistics shadowCacheStatistics();
 // Drops every cached image; the counters keep running.

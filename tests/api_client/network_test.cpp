@@ -401,6 +401,27 @@ private Q_SLOTS:
         QVERIFY(!inFlight.isReady());
     }
 
+    // A stop request, here from another thread, aborts a transfer whose
+    // answer the server holds: the task ends at once and the connection
+    // closes. The transport goes on serving.
+    void stopAbortsTheTransfer()
+    {
+        auto server = TestServer::https();
+        server->enqueue(Answer::silent());
+        auto session = server->makeTransport();
+        std::stop_source stop;
+        URLRequest request = makeRequest(server->url(QStringLiteral("/x")));
+        request.stopToken = stop.get_token();
+        auto task = session->data(request);
+        QVERIFY(server->waitForRequests(1));
+        std::thread([&stop] { stop.request_stop(); }).join();
+        const auto outcome = runTask(std::move(task), 1s);
+        QVERIFY2(outcome.error<TransferCancelled>(), qPrintable(outcome.errorText()));
+        QCOMPARE(outcome.errorText(), QStringLiteral("The transfer was cancelled (127.0.0.1:%1)").arg(server->port()));
+        QTRY_COMPARE_WITH_TIMEOUT(server->closedCount(), 1, 1000);
+        QVERIFY(fetch(*session, makeRequest(server->url(QStringLiteral("/y")))).succeeded());
+    }
+
     // Refused before anything reaches a socket: schemes other than http and
     // https (file: would read local files), and data that would add headers
     // of its own through a header or the method.

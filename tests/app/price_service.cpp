@@ -4,7 +4,12 @@
 // Writes <dir>/hosts (the service's host on 127.0.0.1) and <dir>/certs (a
 // CA directory holding only the test authority), listens on 127.0.0.1:443,
 // then writes <dir>/ready. Prints "GET <path>" for every request, and stops
-// by itself after two minutes (TARIMO_SERVICE_SECONDS to change that).
+// by itself after two minutes.
+//
+// For longer runs (scripts/soak) the environment may change that:
+// TARIMO_SERVICE_SECONDS, how long it runs; TARIMO_SERVICE_DELAY_MS, how
+// long each answer waits; TARIMO_SERVICE_CERTIFICATE_DAYS, how long its
+// certificates stay valid (2 days).
 //
 // Any day of zone SEn: hour h costs n + h / 100 kronor, so the program shows
 // 100 n + h öre. With TARIMO_SERVICE_DAY_PRICES=1 each day differs: the day
@@ -28,6 +33,17 @@
 
 using namespace tarimo::test_support;
 
+namespace {
+
+int setting(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value >= 0 ? value : fallback;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
@@ -39,7 +55,9 @@ int main(int argc, char *argv[])
             qFatal("cannot write %s", name);
     };
 
-    const TestCertificateAuthority authority;
+    const std::chrono::milliseconds delay(setting("TARIMO_SERVICE_DELAY_MS", 0));
+    const TestCertificateAuthority authority(QStringLiteral("Tarimo Test CA"),
+                                             setting("TARIMO_SERVICE_CERTIFICATE_DAYS", 2));
     write("hosts", QStringLiteral("127.0.0.1 localhost\n127.0.0.1 %1\n").arg(host).toUtf8());
     // Both forms of a system CA directory: a bundle, and a file under the
     // authority's subject hash.
@@ -57,7 +75,7 @@ int main(int argc, char *argv[])
     const int dayPrices = qEnvironmentVariableIntValue("TARIMO_SERVICE_DAY_PRICES");
     const QDate lastDay = QDate::fromString(qEnvironmentVariable("TARIMO_SERVICE_LAST_DAY"), Qt::ISODate);
     static const QRegularExpression dayPath(QStringLiteral(R"(^/api/v1/prices/(\d{4}/\d{2}-\d{2})_SE([1-4])\.json$)"));
-    server->setHandler([dayPrices, lastDay](const RecordedRequest &request) -> std::optional<Answer> {
+    server->setHandler([dayPrices, lastDay, delay](const RecordedRequest &request) -> std::optional<Answer> {
         std::printf("%s %s\n", request.method.constData(), qPrintable(request.path()));
         std::fflush(stdout);
         const auto match = dayPath.match(request.path());
@@ -66,7 +84,7 @@ int main(int argc, char *argv[])
         const int zone = match.captured(2).toInt();
         const QDate day = QDate::fromString(match.captured(1), QStringLiteral("yyyy/MM-dd"));
         if (lastDay.isValid() && day > lastDay)
-            return Answer::json("{}", 404);
+            return Answer::json("{}", 404).withDelay(delay);
         // A day as days are: cheap at night, dear in the morning and evening.
         static constexpr std::array<int, 24> curve{30, 45, 55, 60, 70, 120, 200, 260, 280, 240, 200, 180,
                                                    170, 175, 190, 230, 300, 340, 320, 260, 180, 90, 28, 25};
@@ -74,10 +92,10 @@ int main(int argc, char *argv[])
         return Answer::json(serviceDay(day, 60, [zone, dayOre, dayPrices](int, const QDateTime &start) {
             const int hour = start.time().hour();
             return (dayOre + 100 * zone + (dayPrices == 2 ? curve[std::size_t(hour)] : hour)) / 100.0;
-        }));
+        })).withDelay(delay);
     });
     write("ready", {});
-    const int seconds = qEnvironmentVariableIsSet("TARIMO_SERVICE_SECONDS") ? qEnvironmentVariableIntValue("TARIMO_SERVICE_SECONDS") : 120;
-    QTimer::singleShot(std::chrono::seconds(seconds), &application, &QCoreApplication::quit);
+    QTimer::singleShot(std::chrono::seconds(setting("TARIMO_SERVICE_SECONDS", 120)), &application,
+                       &QCoreApplication::quit);
     return application.exec();
 }

@@ -907,6 +907,71 @@ private Q_SLOTS:
         QVERIFY(output.lines().filter(QStringLiteral("💾 Saved prices not used: ")).size() == 2);
         QCOMPARE(readFile(m_folder + u'/' + todayFile), planted);
     }
+
+    // A storm of clicks against a slow service: each new load stops the one
+    // it makes moot, so a connection or two stay open, not fifty.
+    void stormOfLoadsKeepsOneTransfer()
+    {
+        for (const char *zone : {"SE1", "SE2", "SE3", "SE4"})
+            m_server->serve(QString(todayPath).replace(QStringLiteral("SE3"), QLatin1String(zone)), Answer::json(body(m_now.date())).withDelay(5s));
+        ContentViewModel model(std::make_shared<Request>(m_baseUrl, m_server->makeTransport()), clock());
+        CapturedOutput quiet;
+        // Zone after zone, then the last one again and again.
+        for (int click = 0; click < 50; ++click) {
+            if (click < 25)
+                model.selectZone(Zone(click % 4));
+            else
+                model.reload();
+            settle();
+        }
+        // Time for every transfer begun to reach the service, then for the
+        // stopped ones to be gone.
+        QTest::qWait(500);
+        QTRY_VERIFY2_WITH_TIMEOUT(m_server->connectionCount() - m_server->closedCount() <= 2,
+                                  qPrintable(QString::number(m_server->connectionCount() - m_server->closedCount())), 2000);
+    }
+
+    // A stopped fetch ends while the service still holds its answer, with
+    // its connection dropped, CancellationError and no line after the
+    // request's: no saved copy stands in for it. Stopped before it starts,
+    // it sends and says nothing.
+    void stoppedFetchEndsAtOnce_data()
+    {
+        QTest::addColumn<bool>("caching");
+        QTest::addColumn<bool>("stopFirst");
+        QTest::newRow("live") << false << false;
+        QTest::newRow("with a saved copy") << true << false;
+        QTest::newRow("stopped before it starts") << true << true;
+    }
+    void stoppedFetchEndsAtOnce()
+    {
+        QFETCH(bool, caching);
+        QFETCH(bool, stopFirst);
+        // The day saved through a transport of its own, which goes with it.
+        QVERIFY(runTask(std::make_shared<CachingRequest>(m_baseUrl, m_server->makeTransport(), m_folder, clock())
+                            ->fetch(m_now, Zone::se3))
+                    .succeeded());
+        m_server->serve(todayPath, Answer::json(body(m_now.date())).withDelay(5s));
+        const auto transport = m_server->makeTransport();
+        const std::shared_ptr<RequestProvider> prices
+            = caching ? std::shared_ptr<RequestProvider>(std::make_shared<CachingRequest>(m_baseUrl, transport, m_folder, clock()))
+                      : std::make_shared<Request>(m_baseUrl, transport);
+        std::stop_source stop;
+        if (stopFirst)
+            stop.request_stop();
+        CapturedOutput output;
+        auto task = prices->fetch(m_now, Zone::se3, stop.get_token());
+        if (!stopFirst) {
+            QVERIFY(m_server->waitForRequests(2));
+            stop.request_stop();
+        }
+        const auto outcome = runTask(std::move(task), 1s);
+        QVERIFY2(outcome.error<CancellationError>(), qPrintable(outcome.errorText()));
+        const QStringList sent{"🍀 se3", "Client: 💬 [GET] " + todayPath + "  "};
+        QCOMPARE(output.lines(), stopFirst ? QStringList() : sent);
+        QCOMPARE(m_server->requestCount(), stopFirst ? 1 : 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->closedCount(), m_server->connectionCount(), 1000);
+    }
 };
 
 QTEST_GUILESS_MAIN(PriceTest)

@@ -34,6 +34,7 @@ public:
 
     explicit ScriptedProvider(Answer answer) : answer(std::move(answer)) {}
 
+    using price::RequestProvider::fetch;
     QCoro::Task<std::optional<std::vector<price::SpotPriceModel>>> fetch(QDateTime date, price::Zone zone) override
     {
         // A future, not a timer's signal: awaiting a private signal binds a
@@ -50,7 +51,7 @@ public:
     }
 
     // Answers as a provider with copies would when it hands one out.
-    QCoro::Task<price::Delivery> fetchDay(QDateTime date, price::Zone zone) override
+    QCoro::Task<price::Delivery> fetchDay(QDateTime date, price::Zone zone, std::stop_token) override
     {
         auto records = co_await fetch(std::move(date), zone);
         price::Delivery delivery;

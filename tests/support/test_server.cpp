@@ -10,13 +10,14 @@ namespace tarimo::test_support {
 namespace {
 
 // Runs openssl in `directory` with the space-separated arguments and a new
-// key, then returns the files `read`.
-QByteArrayList openssl(const QString &directory, const QString &arguments, const QString &subject, QStringList read)
+// key valid for `days`, then returns the files `read`.
+QByteArrayList openssl(const QString &directory, const QString &arguments, int days, const QString &subject,
+                       QStringList read)
 {
     QProcess process;
     process.setWorkingDirectory(directory);
-    process.start(QStringLiteral("openssl"), (arguments + " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes"
-                                                          " -days 7 -subj").split(u' ') + QStringList{"/CN=" + subject});
+    process.start(QStringLiteral("openssl"), (arguments + " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days "
+                                              + QString::number(days) + " -subj").split(u' ') + QStringList{"/CN=" + subject});
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         throw std::runtime_error("openssl failed: " + process.readAllStandardError().toStdString());
     QByteArrayList files;
@@ -29,9 +30,10 @@ QByteArrayList openssl(const QString &directory, const QString &arguments, const
 
 } // namespace
 
-TestCertificateAuthority::TestCertificateAuthority(const QString &commonName)
-    : m_certificate(openssl(m_directory->path(), "req -x509 -keyout ca.key -out ca.crt -addext basicConstraints=critical,CA:TRUE"
-                            " -addext keyUsage=critical,keyCertSign,cRLSign", commonName, {"ca.crt"})[0])
+TestCertificateAuthority::TestCertificateAuthority(const QString &commonName, int days)
+    : m_days(days)
+    , m_certificate(openssl(m_directory->path(), "req -x509 -keyout ca.key -out ca.crt -addext basicConstraints=critical,CA:TRUE"
+                            " -addext keyUsage=critical,keyCertSign,cRLSign", days, commonName, {"ca.crt"})[0])
 {}
 
 IssuedCertificate TestCertificateAuthority::issue(const QStringList &dnsNames, const QStringList &ipAddresses) const
@@ -44,7 +46,7 @@ IssuedCertificate TestCertificateAuthority::issue(const QStringList &dnsNames, c
     const QByteArrayList pem = openssl(m_directory->path(),
         QStringLiteral("req -x509 -CA ca.crt -CAkey ca.key -keyout %1.key -out %1.crt -addext subjectAltName=%2 -addext "
                        "basicConstraints=CA:FALSE -addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=serverAuth")
-            .arg(name, names.join(u',')), (dnsNames + ipAddresses).value(0), {name + ".crt", name + ".key"});
+            .arg(name, names.join(u',')), m_days, (dnsNames + ipAddresses).value(0), {name + ".crt", name + ".key"});
     return {QSslCertificate(pem[0], QSsl::Pem), QSslKey(pem[1], QSsl::Ec, QSsl::Pem)};
 }
 

@@ -16,12 +16,12 @@ struct IssuedCertificate
 };
 
 // A certificate authority made at test time with the openssl tool (EC P-256
-// keys, valid for two days). Nothing it signs is trusted anywhere unless a
+// keys, valid for `days` from now). Nothing it signs is trusted anywhere unless a
 // test hands its certificate to a transport.
 class TestCertificateAuthority
 {
 public:
-    explicit TestCertificateAuthority(const QString &commonName = QStringLiteral("Tarimo Test CA"));
+    explicit TestCertificateAuthority(const QString &commonName = QStringLiteral("Tarimo Test CA"), int days = 2);
     // One per process, made on first use.
     static const TestCertificateAuthority &shared()
     {
@@ -42,6 +42,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_directory = std::make_unique<QTemporaryDir>();
+    int m_days;
     QSslCertificate m_certificate;
     mutable std::unique_ptr<IssuedCertificate> m_loopback;
     mutable int m_issued = 0;

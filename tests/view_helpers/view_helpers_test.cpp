@@ -157,6 +157,41 @@ private Q_SLOTS:
         QCOMPARE(blurs(sharpPainter, {10, 10, 14, 2}, glow), 6u);
     }
 
+    // A panel's header for weeks: the date line changes every hour, the
+    // title beside it never. The cache keeps one glow for each, not one for
+    // every hour shown, and an unchanged header blurs nothing.
+    void textGlowsStayOnePerPlace()
+    {
+        QImage image = canvas(QSize(400, 40));
+        QPainter painter(&image);
+        QFont font;
+        font.setPixelSize(13);
+        const QRectF header(10, 10, 380, 20);
+        const Shadow glow = Shadow::glow(QColor(0xdd, 0xdd, 0xdd), 0.7, 5);
+        const QDateTime first(QDate(2026, 12, 7), QTime(0, 0), Qt::UTC);
+        auto drawHour = [&](int hour) {
+            drawTextWithShadow(painter, header, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("SPOTPRIS"), font,
+                               Qt::white, glow);
+            const QString date = first.addSecs(3600 * hour).toString(QStringLiteral("dddd d MMM yyyy, HH:'00'"));
+            drawTextWithShadow(painter, header, Qt::AlignRight | Qt::AlignVCenter, date.toUpper(), font, Qt::white,
+                               glow);
+        };
+        clearShadowCache();
+        const quint64 start = shadowCacheStatistics().blurs;
+        drawHour(0);
+        const ShadowCacheStatistics oneHour = shadowCacheStatistics();
+        for (int hour = 1; hour < 500; ++hour)
+            drawHour(hour);
+        drawHour(499);
+        const ShadowCacheStatistics end = shadowCacheStatistics();
+        QCOMPARE(end.blurs - start, 501u);
+        QCOMPARE(end.entries, 2);
+        // Dates differ a little in width, never in number.
+        QVERIFY2(end.bytes < oneHour.bytes * 3 / 2, qPrintable(QStringLiteral("%1 bytes after one hour, %2 after 500")
+                                                                    .arg(oneHour.bytes)
+                                                                    .arg(end.bytes)));
+    }
+
     void textCoversItsGlow()
     {
         QFont font;
