@@ -65,7 +65,11 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Leave:
     case QEvent::Hide:
         m_hovered = false;
-        m_pressedAt.reset();
+        // A window moved by hand may fall behind a quick pointer for a moment.
+        if (event->type() == QEvent::Hide || !m_movingByHand) {
+            m_pressedAt.reset();
+            m_movingByHand = false;
+        }
         updateControls();
         break;
     case QEvent::MouseButtonPress: {
@@ -73,28 +77,41 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton) {
             m_pressedAt = mouse->globalPosition().toPoint();
+            m_windowAtPress = m_window->pos();
+            m_movingByHand = false;
             return true;
         }
         break;
     }
     case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!m_pressedAt || !(mouse->buttons() & Qt::LeftButton))
+            break;
+        const QPoint travelled = mouse->globalPosition().toPoint() - *m_pressedAt;
+        if (m_movingByHand) {
+            m_window->move(m_windowAtPress + travelled);
+            return true;
+        }
         // A move starts only once the pointer has travelled with the button
         // held: handing a press to the window manager when the button is
         // already up again leaves the window stuck to the pointer.
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (m_pressedAt && (mouse->buttons() & Qt::LeftButton)
-            && (mouse->globalPosition().toPoint() - *m_pressedAt).manhattanLength()
-                   >= QGuiApplication::styleHints()->startDragDistance()) {
+        if (travelled.manhattanLength() < QGuiApplication::styleHints()->startDragDistance())
+            break;
+        // The window manager keeps the window where it is against the
+        // pointer when it takes over: catch up with the way travelled
+        // first, so that the point pressed stays under the pointer.
+        m_window->move(m_windowAtPress + travelled);
+        Q_EMIT moveStarted();
+        QWindow *handle = m_window->windowHandle();
+        if (handle && handle->startSystemMove())
             m_pressedAt.reset();
-            Q_EMIT moveStarted();
-            if (QWindow *handle = m_window->windowHandle())
-                handle->startSystemMove();
-            return true;
-        }
-        break;
+        else
+            m_movingByHand = true;
+        return true;
     }
     case QEvent::MouseButtonRelease:
         m_pressedAt.reset();
+        m_movingByHand = false;
         break;
     default:
         break;

@@ -33,7 +33,8 @@ public:
     WindowControlButton *minimiseButton() const { return m_minimise; }
 
 Q_SIGNALS:
-    // The window has been handed to the window manager to be moved.
+    // A drag has begun to move the window: handed to the window manager,
+    // or moved by the chrome itself where the platform cannot.
     void moveStarted();
 
 protected:
@@ -46,8 +47,12 @@ private:
     WindowControlButton *m_close = nullptr;
     WindowControlButton *m_minimise = nullptr;
     bool m_hovered = false;
-    // Where the left button went down on the background, while it is held.
+    // Where the left button went down on the background, while it is held,
+    // and where the window was then.
     std::optional<QPoint> m_pressedAt;
+    QPoint m_windowAtPress;
+    // The drag moves the window itself: the platform has no system move.
+    bool m_movingByHand = false;
 };
 
 } // namespace tarimo::app
