@@ -92,7 +92,9 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     connect(m_aboutAction, &QAction::triggered, this, &AmpelloApp::openAbout);
     m_quitAction = m_menu->addAction(tr("Quit"));
     m_quitAction->setMenuRole(QAction::QuitRole);
-    m_quitAction->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q everywhere, not only where the platform's standard Quit is it
+    // (macOS makes it Cmd+Q).
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quitAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
@@ -171,8 +173,9 @@ void AmpelloApp::openAbout()
     }
     if (!m_aboutView->isVisible()) {
         // Over the middle of the price window, where the eye already is.
-        const QRect main = m_mainWindow->frameGeometry();
-        m_aboutView->move(main.center() - QPoint(m_aboutView->width() / 2, m_aboutView->height() / 2));
+        QRect about(QPoint(), m_aboutView->size());
+        about.moveCenter(m_mainWindow->frameGeometry().center());
+        m_aboutView->move(about.topLeft());
     }
     m_aboutView->show();
     // The window itself takes the keys first, so that the link shows focus
