@@ -15,7 +15,7 @@ class WindowControlButton;
 // What a title bar would give a window that has none: close and minimise
 // controls over its top-left corner, shown while the pointer is over the
 // window or a control has the keyboard focus, and moving the window by
-// dragging its background.
+// dragging its background, the point pressed staying under the pointer.
 class WindowChrome : public QObject
 {
     Q_OBJECT
@@ -33,8 +33,7 @@ public:
     WindowControlButton *minimiseButton() const { return m_minimise; }
 
 Q_SIGNALS:
-    // A drag has begun to move the window: handed to the window manager,
-    // or moved by the chrome itself where the platform cannot.
+    // A drag has begun to move the window.
     void moveStarted();
 
 protected:
@@ -51,8 +50,8 @@ private:
     // and where the window was then.
     std::optional<QPoint> m_pressedAt;
     QPoint m_windowAtPress;
-    // The drag moves the window itself: the platform has no system move.
-    bool m_movingByHand = false;
+    // A drag is moving the window.
+    bool m_dragging = false;
 };
 
 } // namespace tarimo::app
