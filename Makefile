@@ -3,10 +3,11 @@
 # make bench - install what is missing, build, run the benchmarks
 # make package - install what is missing, build the Debian package build/tarimo_<version>_<arch>.deb
 # make sanitize - the tests built with AddressSanitizer and UBSan in build-sanitize, and run there
+# make translations - bring translations/*.ts up to date with the texts of the code
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench package sanitize clean
+.PHONY: all deps configure build run test bench package sanitize translations clean
 
 all: build
 
@@ -53,6 +54,11 @@ sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure --parallel $(JOBS) -E '^(clang_syntax|packaging.*)$$'
+
+# lupdate over the sources: new texts come in unfinished, texts the code no
+# longer has go. Then translate the new ones in translations/tarimo_sv.ts.
+translations: configure
+	@cmake --build $(BUILD) --target update_translations
 
 clean:
 	rm -rf $(BUILD)

@@ -140,6 +140,14 @@ class AppShellTest : public QObject
         m_app = std::make_unique<AmpelloApp>(request, [now] { return now; });
     }
 
+    // The console lines that name a zone, of this start only: a request of
+    // the run before may still end and be logged.
+    QStringList zoneLines() const
+    {
+        static const QRegularExpression zoneLine(QStringLiteral("^🍀 se\\d$"));
+        return m_output->lines().filter(zoneLine);
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -210,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(m_app->viewModel()->includesVat());
 
         start(test_support::Answer::json({}));
-        QTRY_COMPARE(m_output->lines().value(0), QStringLiteral("🍀 se4"));
+        QTRY_COMPARE(zoneLines(), QStringList{QStringLiteral("🍀 se4")});
         QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone::se4);
         QVERIFY(m_app->vatAction()->isChecked() && m_app->viewModel()->includesVat());
     }
@@ -238,7 +246,7 @@ private Q_SLOTS:
         QFETCH(bool, vat);
         writeFile(app::Settings::filePath(), content);
         start(test_support::Answer::json({}));
-        QTRY_COMPARE(m_output->lines().value(0), QStringLiteral("🍀 se%1").arg(zone));
+        QTRY_COMPARE(zoneLines(), QStringList{QStringLiteral("🍀 se%1").arg(zone)});
         QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone(zone - 1));
         QCOMPARE(m_app->viewModel()->includesVat(), vat);
 
