@@ -47,7 +47,7 @@ package: configure
 # runs here too, instrumented, against the loopback service.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 sanitize: deps
-	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_BUILD_BENCHMARKS=OFF \
+	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_BUILD_BENCHMARKS=OFF -DTARIMO_HARDENING=OFF \
 		-DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
 	@cmake --build build-sanitize --parallel $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
