@@ -78,6 +78,9 @@ private Q_SLOTS:
                                      "skapad av tarimo@example.org", "Prisuppgifter från:"}));
         QCOMPARE(about->serviceButton()->accessibleDescription(), QStringLiteral("Öppnar pristjänstens webbsida"));
 
+        // Qt's own texts too, from the system's translations of Qt.
+        QCOMPARE(QCoreApplication::translate("QMessageBox", "Show Details..."), QStringLiteral("Visa detaljer..."));
+
         // The console stays as it is everywhere.
         QCOMPARE(output.lines().value(0), QStringLiteral("🍀 se3"));
     }
