@@ -16,7 +16,6 @@
 #include <QNetworkInformation>
 #include <QTimer>
 #include <QTranslator>
-#include <QWindow>
 
 #include <utility>
 
@@ -159,7 +158,8 @@ AboutView *AmpelloApp::aboutView() const
 void AmpelloApp::openAbout()
 {
     if (!m_aboutView) {
-        // A window of the price window's own: kept above it, and gone with it.
+        // A window of the price window's own (Qt makes it transient for it):
+        // kept above it, and gone with it.
         m_aboutView = new AboutView({}, m_mainWindow.get());
         m_aboutView->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         m_aboutView->setWindowTitle(tr("About Tarimo"));
@@ -168,8 +168,6 @@ void AmpelloApp::openAbout()
         m_aboutView->setAutoFillBackground(true);
         m_aboutView->setPalette(MainWindow::displayPalette());
         new WindowChrome(m_aboutView, tr("Close"), [about = m_aboutView] { about->close(); });
-        m_aboutView->winId();
-        m_aboutView->windowHandle()->setTransientParent(m_mainWindow->windowHandle());
     }
     if (!m_aboutView->isVisible()) {
         // Over the middle of the price window, where the eye already is.

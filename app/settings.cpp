@@ -1,6 +1,5 @@
 #include "app/settings.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -32,11 +31,8 @@ QString Settings::value(const char *key) const
 
 void Settings::setValue(const char *key, const QString &value)
 {
-    const QString path = filePath();
-    // A garbled file is made anew: it is ours, and nothing in it can be read.
-    if (QSettings(path, QSettings::IniFormat).status() == QSettings::FormatError)
-        QFile::remove(path);
-    QSettings settings(path, QSettings::IniFormat);
+    // Over a garbled file too: QSettings writes it anew from what it read.
+    QSettings settings(filePath(), QSettings::IniFormat);
     settings.setValue(QLatin1String(key), value);
 }
 
