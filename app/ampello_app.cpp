@@ -123,8 +123,8 @@ void AmpelloApp::setStartsAtLogin(bool start)
     if (!failure)
         return;
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Start at login"),
-                                start ? tr("Tarimo cannot be set to start at login.")
-                                      : tr("Tarimo cannot stop starting at login."),
+                                start ? tr("Tarimo could not be set to start at login.")
+                                      : tr("Tarimo could not be kept from starting at login."),
                                 QMessageBox::Ok, m_mainWindow.get());
     box->setInformativeText(*failure);
     box->setAttribute(Qt::WA_DeleteOnClose);

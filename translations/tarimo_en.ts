@@ -43,15 +43,15 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Tarimo cannot be set to start at login.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tarimo cannot stop starting at login.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tarimo could not be set to start at login.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tarimo could not be kept from starting at login.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -43,16 +43,16 @@
         <translation>Avsluta</translation>
     </message>
     <message>
-        <source>Tarimo cannot be set to start at login.</source>
-        <translation>Tarimo kan inte ställas in att starta vid inloggning.</translation>
-    </message>
-    <message>
-        <source>Tarimo cannot stop starting at login.</source>
-        <translation>Tarimo kan inte sluta starta vid inloggning.</translation>
-    </message>
-    <message>
         <source>Close</source>
         <translation>Stäng</translation>
+    </message>
+    <message>
+        <source>Tarimo could not be set to start at login.</source>
+        <translation>Tarimo kunde inte ställas in att starta vid inloggning.</translation>
+    </message>
+    <message>
+        <source>Tarimo could not be kept from starting at login.</source>
+        <translation>Tarimo kunde inte hindras från att starta vid inloggning.</translation>
     </message>
 </context>
 <context>
