@@ -16,11 +16,14 @@
 #include "tests/support/test_server.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 using namespace tarimo;
 
@@ -62,7 +65,10 @@ private Q_SLOTS:
         QCOMPARE(panel->headerTitle(), QStringLiteral("SPOTPRIS"));
         QCOMPARE(panel->unitText(), QStringLiteral("öre/kWh"));
         QCOMPARE(panel->headerDate(), QStringLiteral("ONSDAG 12 NOV. 2025, 14:00"));
-        QCOMPARE(display::ZoneBar::toolTip(price::Zone::se1), QStringLiteral("SE1 – Luleå"));
+        const QPoint se1 = panel->zoneBar()->labelRect(price::Zone::se1).center().toPoint();
+        QHelpEvent tip(QEvent::ToolTip, se1, panel->zoneBar()->mapToGlobal(se1));
+        QApplication::sendEvent(panel->zoneBar(), &tip);
+        QCOMPARE(QToolTip::text(), QStringLiteral("SE1 – Luleå"));
         QStringList menu;
         for (const QAction *action : tarimo.applicationMenu()->actions())
             menu.append(action->text());
