@@ -4,10 +4,11 @@
 # make soak  - install what is missing, build, run the real program for two faked days, then a storm of keys
 # make package - install what is missing, build the Debian package build/tarimo_<version>_<arch>.deb
 # make sanitize - the tests built with AddressSanitizer and UBSan in build-sanitize, and run there
+# make translations - bring translations/*.ts up to date with the texts of the code
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench soak package sanitize clean
+.PHONY: all deps configure build run test bench soak package sanitize translations clean
 
 all: build
 
@@ -52,13 +53,18 @@ package: configure
 # runs here too, instrumented, against the loopback service.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 sanitize: deps
-	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_BUILD_BENCHMARKS=OFF \
+	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIMO_BUILD_BENCHMARKS=OFF -DTARIMO_HARDENING=OFF \
 		-DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
 	@cmake --build build-sanitize --parallel $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure --parallel $(JOBS) -E '^(clang_syntax|packaging.*)$$'
+
+# lupdate over the sources: new texts come in unfinished, texts the code no
+# longer has go. Then translate the new ones in translations/tarimo_sv.ts.
+translations: configure
+	@cmake --build $(BUILD) --target update_translations
 
 clean:
 	rm -rf $(BUILD)

@@ -1,18 +1,56 @@
 #include "app/ampello_app.h"
 
 #include "app/about_view.h"
+#include "app/autostart.h"
 #include "app/main_window.h"
 #include "app/named_image.h"
+#include "app/settings.h"
 #include "app/window_chrome.h"
 #include "price/caching_request.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QNetworkInformation>
 #include <QTimer>
+#include <QTranslator>
+
+#include <utility>
 
 namespace tarimo::app {
+
+namespace {
+
+// Once per process, before the first window: the first of the desktop's
+// languages (LANGUAGE, LC_MESSAGES, LANG) that Tarimo has a translation for.
+// English has its own, empty one, so that "en:sv" stays English. Qt's own
+// texts follow in the same language when the system has them. A missing
+// file leaves the English of the code, silently.
+void installTranslations()
+{
+    static bool installed = false;
+    if (std::exchange(installed, true))
+        return;
+    const QLocale desktop = QLocale::system();
+    auto *own = new QTranslator(qApp);
+    if (!own->load(desktop, QStringLiteral("tarimo"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+        delete own;
+        return;
+    }
+    QCoreApplication::installTranslator(own);
+    const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto *qt = new QTranslator(qApp);
+    const QLocale language(own->language());
+    if (qt->load(language, QStringLiteral("qtbase"), QStringLiteral("_"), qtFolder)
+        || qt->load(language, QStringLiteral("qt"), QStringLiteral("_"), qtFolder))
+        QCoreApplication::installTranslator(qt);
+    else
+        delete qt;
+}
+
+} // namespace
 
 AmpelloApp::AmpelloApp()
     : AmpelloApp(std::make_shared<price::CachingRequest>())
@@ -20,19 +58,42 @@ AmpelloApp::AmpelloApp()
 
 AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::ContentViewModel::Clock clock)
 {
+    installTranslations();
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tarimo"));
 
     m_viewModel = new price::ContentViewModel(std::move(provider), std::move(clock), this);
+    // Before the first load, which the window's first showing starts.
+    const Settings settings;
+    m_viewModel->setStartZone(settings.zone());
+    m_viewModel->setIncludesVat(settings.includesVat());
+    connect(m_viewModel, &price::ContentViewModel::selectedZoneChanged, this,
+            [model = m_viewModel] { Settings().setZone(model->selectedZone()); });
 
-    // The whole application menu: About and Quit. On macOS the roles put
-    // them into the application menu; elsewhere it opens from a right-click.
+    // The whole application menu. On macOS the roles put About and Quit into
+    // the application menu; elsewhere it opens from a right-click.
     m_menu = std::make_unique<QMenu>();
+    m_vatAction = m_menu->addAction(tr("Show prices with VAT (25 %)"));
+    m_vatAction->setCheckable(true);
+    m_vatAction->setChecked(m_viewModel->includesVat());
+    connect(m_vatAction, &QAction::triggered, this, [this](bool checked) {
+        m_viewModel->setIncludesVat(checked);
+        Settings().setIncludesVat(checked);
+    });
+    m_autostartAction = m_menu->addAction(tr("Start at login"));
+    m_autostartAction->setCheckable(true);
+    connect(m_autostartAction, &QAction::triggered, this, &AmpelloApp::setStartsAtLogin);
+    // The entry may have been made or removed elsewhere since the last look.
+    connect(m_menu.get(), &QMenu::aboutToShow, this,
+            [this] { m_autostartAction->setChecked(autostart::isEnabled()); });
+    m_menu->addSeparator();
     m_aboutAction = m_menu->addAction(tr("About Tarimo"));
     m_aboutAction->setMenuRole(QAction::AboutRole);
     connect(m_aboutAction, &QAction::triggered, this, &AmpelloApp::openAbout);
     m_quitAction = m_menu->addAction(tr("Quit"));
     m_quitAction->setMenuRole(QAction::QuitRole);
-    m_quitAction->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q everywhere, not only where the platform's standard Quit is it
+    // (macOS makes it Cmd+Q).
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quitAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
@@ -50,6 +111,24 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
         watchNetwork();
     });
     m_mainWindow->show();
+    // The window itself takes the keys first: no part shows focus until
+    // Tab brings it to the zones.
+    m_mainWindow->setFocus();
+}
+
+void AmpelloApp::setStartsAtLogin(bool start)
+{
+    const auto failure = autostart::setEnabled(start);
+    m_autostartAction->setChecked(autostart::isEnabled());
+    if (!failure)
+        return;
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Start at login"),
+                                start ? tr("Tarimo could not be set to start at login.")
+                                      : tr("Tarimo could not be kept from starting at login."),
+                                QMessageBox::Ok, m_mainWindow.get());
+    box->setInformativeText(*failure);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void AmpelloApp::watchNetwork()
@@ -79,7 +158,9 @@ AboutView *AmpelloApp::aboutView() const
 void AmpelloApp::openAbout()
 {
     if (!m_aboutView) {
-        m_aboutView = new AboutView();
+        // A window of the price window's own (Qt makes it transient for it):
+        // kept above it, and gone with it.
+        m_aboutView = new AboutView({}, m_mainWindow.get());
         m_aboutView->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         m_aboutView->setWindowTitle(tr("About Tarimo"));
         m_aboutView->setAttribute(Qt::WA_QuitOnClose, false);
@@ -87,9 +168,12 @@ void AmpelloApp::openAbout()
         m_aboutView->setAutoFillBackground(true);
         m_aboutView->setPalette(MainWindow::displayPalette());
         new WindowChrome(m_aboutView, tr("Close"), [about = m_aboutView] { about->close(); });
+    }
+    if (!m_aboutView->isVisible()) {
         // Over the middle of the price window, where the eye already is.
-        const QRect main = m_mainWindow->frameGeometry();
-        m_aboutView->move(main.center() - QPoint(m_aboutView->width() / 2, m_aboutView->height() / 2));
+        QRect about(QPoint(), m_aboutView->size());
+        about.moveCenter(m_mainWindow->frameGeometry().center());
+        m_aboutView->move(about.topLeft());
     }
     m_aboutView->show();
     // The window itself takes the keys first, so that the link shows focus

@@ -18,7 +18,9 @@ class AboutView;
 class MainWindow;
 
 // The application: the one view model, the price window and, on demand, the
-// About window. Reads no options, environment or files and keeps no settings.
+// About window. It speaks the desktop's language where it has a translation,
+// begins in the zone chosen last and remembers the choices of its menu (see
+// Settings).
 class AmpelloApp : public QObject
 {
     Q_OBJECT
@@ -35,13 +37,19 @@ public:
     MainWindow *mainWindow() const { return m_mainWindow.get(); }
     // Null until About has been chosen once.
     AboutView *aboutView() const;
-    // "About Tarimo" and Quit, nothing else.
+    // Prices with VAT, start at login, About and Quit.
     QMenu *applicationMenu() const { return m_menu.get(); }
+    QAction *vatAction() const { return m_vatAction; }
+    QAction *autostartAction() const { return m_autostartAction; }
     QAction *aboutAction() const { return m_aboutAction; }
     QAction *quitAction() const { return m_quitAction; }
 
     // Shows the About window, or raises it when it is already open.
     void openAbout();
+
+    // Writes or removes the autostart entry; a failure is told in a
+    // message box, and the menu item shows what is.
+    void setStartsAtLogin(bool start);
 
 private:
     void watchNetwork();
@@ -49,6 +57,8 @@ private:
     price::ContentViewModel *m_viewModel = nullptr;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<QMenu> m_menu;
+    QAction *m_vatAction = nullptr;
+    QAction *m_autostartAction = nullptr;
     QAction *m_aboutAction = nullptr;
     QAction *m_quitAction = nullptr;
     QPointer<AboutView> m_aboutView;

@@ -14,6 +14,11 @@ namespace tarimo::app {
 
 namespace {
 
+bool canPlaceWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 // A window with our chrome is what screen readers call a frame.
 QAccessibleInterface *windowAccessibleFactory(const QString &className, QObject *object)
 {
@@ -65,36 +70,60 @@ bool WindowChrome::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Leave:
     case QEvent::Hide:
         m_hovered = false;
-        m_pressedAt.reset();
+        // A dragged window may fall behind a quick pointer for a moment.
+        if (event->type() == QEvent::Hide || !m_dragging) {
+            m_pressedAt.reset();
+            m_dragging = false;
+        }
         updateControls();
         break;
-    case QEvent::MouseButtonPress: {
-        // Reaches the window only where nothing inside took the press.
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // Reaches the window only where nothing inside took the press. The
+        // second press of a double click may begin a drag as well.
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton) {
             m_pressedAt = mouse->globalPosition().toPoint();
+            m_windowAtPress = m_window->pos();
+            m_dragging = false;
             return true;
         }
         break;
     }
     case QEvent::MouseMove: {
-        // A move starts only once the pointer has travelled with the button
-        // held: handing a press to the window manager when the button is
-        // already up again leaves the window stuck to the pointer.
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if (m_pressedAt && (mouse->buttons() & Qt::LeftButton)
-            && (mouse->globalPosition().toPoint() - *m_pressedAt).manhattanLength()
-                   >= QGuiApplication::styleHints()->startDragDistance()) {
-            m_pressedAt.reset();
+        if (!m_pressedAt || !(mouse->buttons() & Qt::LeftButton))
+            break;
+        const QPoint travelled = mouse->globalPosition().toPoint() - *m_pressedAt;
+        if (!m_dragging) {
+            // A click that trembles is no drag.
+            if (travelled.manhattanLength() < QGuiApplication::styleHints()->startDragDistance())
+                break;
+            m_dragging = true;
             Q_EMIT moveStarted();
-            if (QWindow *handle = m_window->windowHandle())
-                handle->startSystemMove();
-            return true;
+            // Where only the compositor may place windows (Wayland), it
+            // moves this one from where the pointer is now. It must not be
+            // handed a press whose button is already up again: that leaves
+            // the window stuck to the pointer.
+            if (!canPlaceWindows()) {
+                m_pressedAt.reset();
+                m_dragging = false;
+                if (QWindow *handle = m_window->windowHandle())
+                    handle->startSystemMove();
+                return true;
+            }
         }
-        break;
+        // Elsewhere the window follows by the whole way travelled, so that
+        // the point pressed stays under the pointer. (A window manager handed
+        // the move would hold the window against the pointer where it takes
+        // over, a drag distance late, and may not yet know of a move made
+        // just before.)
+        m_window->move(m_windowAtPress + travelled);
+        return true;
     }
     case QEvent::MouseButtonRelease:
         m_pressedAt.reset();
+        m_dragging = false;
         break;
     default:
         break;

@@ -15,7 +15,7 @@ class WindowControlButton;
 // What a title bar would give a window that has none: close and minimise
 // controls over its top-left corner, shown while the pointer is over the
 // window or a control has the keyboard focus, and moving the window by
-// dragging its background.
+// dragging its background, the point pressed staying under the pointer.
 class WindowChrome : public QObject
 {
     Q_OBJECT
@@ -33,7 +33,7 @@ public:
     WindowControlButton *minimiseButton() const { return m_minimise; }
 
 Q_SIGNALS:
-    // The window has been handed to the window manager to be moved.
+    // A drag has begun to move the window.
     void moveStarted();
 
 protected:
@@ -46,8 +46,12 @@ private:
     WindowControlButton *m_close = nullptr;
     WindowControlButton *m_minimise = nullptr;
     bool m_hovered = false;
-    // Where the left button went down on the background, while it is held.
+    // Where the left button went down on the background, while it is held,
+    // and where the window was then.
     std::optional<QPoint> m_pressedAt;
+    QPoint m_windowAtPress;
+    // A drag is moving the window.
+    bool m_dragging = false;
 };
 
 } // namespace tarimo::app

@@ -6,9 +6,11 @@
 #include "view_helpers/overhang_effect.h"
 #include "view_helpers/shadow.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <utility>
 
@@ -110,10 +112,25 @@ std::optional<Zone> ZoneBar::zoneAt(QPointF position) const
     return std::nullopt;
 }
 
+namespace {
+
+// Marked for translation here, translated where shown.
+constexpr std::array<const char *, 4> cities{QT_TRANSLATE_NOOP("tarimo::display::ZoneBar", "Luleå"),
+                                             QT_TRANSLATE_NOOP("tarimo::display::ZoneBar", "Sundsvall"),
+                                             QT_TRANSLATE_NOOP("tarimo::display::ZoneBar", "Stockholm"),
+                                             QT_TRANSLATE_NOOP("tarimo::display::ZoneBar", "Malmö")};
+
+} // namespace
+
 QString ZoneBar::description(Zone zone)
 {
-    static const std::array<const char *, 4> cities{"Luleå", "Sundsvall", "Stockholm", "Malmö"};
     return QStringLiteral("%1, %2").arg(price::rawValue(zone), tr(cities[std::size_t(zone)]));
+}
+
+QString ZoneBar::toolTip(Zone zone)
+{
+    //: A zone label's tooltip: the zone, a dash, the city it is named after.
+    return tr("%1 – %2").arg(price::rawValue(zone), tr(cities[std::size_t(zone)]));
 }
 
 void ZoneBar::select(Zone zone)
@@ -159,6 +176,21 @@ void ZoneBar::paint(QPainter &painter)
     }
     if (isFocusShown())
         KeyboardFocus::drawOutline(painter, outlineRect(labelRect(m_current)));
+}
+
+bool ZoneBar::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        if (const auto zone = zoneAt(help->pos())) {
+            QToolTip::showText(help->globalPos(), toolTip(*zone), this, labelRect(*zone).toAlignedRect());
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void ZoneBar::paintEvent(QPaintEvent *)

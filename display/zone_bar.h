@@ -42,6 +42,8 @@ public:
 
     // "SE3, Stockholm": the zone and the city it is named after.
     static QString description(price::Zone zone);
+    // "SE3 – Stockholm": the same for the label's tooltip.
+    static QString toolTip(price::Zone zone);
 
     // Draws the labels in bar coordinates; glows reach past the edges.
     void paint(QPainter &painter);
@@ -50,6 +52,7 @@ public:
     void select(price::Zone zone);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -5,7 +5,8 @@
 # on a virtual X display under a window manager. Requires its console lines
 # and the price of the hour on screen, reads it as a screen reader would,
 # chooses SE1 with the key 1, checks that a quick click does not glue the
-# window to the pointer, and quits it with the standard shortcut.
+# window to the pointer and that a drag moves it by the whole way, quits it
+# with the standard shortcut, and starts it again on the zone chosen last.
 #   binary_test.sh <path to tarimo> [<path to app_price_service>]
 # The service may be named by TARIMO_PRICE_SERVICE instead.
 set -eu
@@ -56,9 +57,12 @@ done
 # may turn while the test runs; then the next one is right too.
 hour=$(date +%-H)
 mkdir -p "$work/home"
-HOME="$work/home" XDG_CACHE_HOME="$work/home/.cache" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
-    "$binary" >"$work/out" 2>"$work/err" &
-pid=$!
+start_program() {
+    HOME="$work/home" XDG_CACHE_HOME="$work/home/.cache" XDG_CONFIG_HOME="$work/home/.config" \
+        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$work/out" 2>"$work/err" &
+    pid=$!
+}
+start_program
 
 fail() {
     echo "FAIL: $*"
@@ -130,15 +134,38 @@ wait_for_line 50 '^🍀 se2$' || fail "the key 2 did not reach the program after
 after=$(xdotool getwindowgeometry "$window" | grep Position)
 [ "$before" = "$after" ] || fail "a click moved the window:$before ->$after"
 
+# A drag moves the window by the whole way the pointer went, the way before
+# the drag began included.
+xdotool mousemove --window "$window" 200 350 mousedown 1
+sleep 0.2
+xdotool mousemove_relative 12 0
+sleep 0.2
+xdotool mousemove_relative 28 -5
+sleep 0.2
+xdotool mouseup 1
+dragged=$(xdotool getwindowgeometry "$window" | grep Position)
+[ "$dragged" = "  Position: 140,95 (screen: 0)" ] || fail "a drag of 40,-5 from 100,100 took the window to:$dragged"
+
 # The standard quit shortcut ends it cleanly.
-xdotool windowfocus --sync "$window"
-xdotool key --clearmodifiers ctrl+q
-for _ in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running after ctrl+q"
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || fail "exit code $status"
-echo "PASS: $(sed -n 4p "$work/out" | cut -c1-60)… / $heard"
+quit_program() {
+    xdotool windowfocus --sync "$window"
+    xdotool key --clearmodifiers ctrl+q
+    for _ in $(seq 1 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "still running after ctrl+q"
+    status=0
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || fail "exit code $status"
+}
+quit_program
+heard_first=$(sed -n 4p "$work/out" | cut -c1-60)
+
+# Started again, it opens on the zone chosen last.
+start_program
+wait_for_line 150 '^🍀 Data' || fail "no price after the restart"
+[ "$(sed -n 1p "$work/out")" = "🍀 se2" ] || fail "the restart did not open on SE2"
+window=$(xdotool search --onlyvisible --name '^Tarimo$' | head -n 1)
+quit_program
+echo "PASS: $heard_first… / $heard / restarted on se2"

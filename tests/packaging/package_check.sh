@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Debian package once, into a temporary folder, and checks it as an
 # installing system would see it: what it holds, its desktop and AppStream
-# entries, lintian, and the unpacked program starting on a virtual display.
+# entries, lintian (its hardening checks too), and the unpacked program
+# starting on a virtual display.
 #   package_check.sh <build folder> <version> <AppStream id> <program check>
 # The program check is run with the unpacked binary as its argument.
 set -eu
@@ -61,7 +62,12 @@ desktop-file-validate "$root/usr/share/applications/tarimo.desktop" || fail "des
 echo "--- appstreamcli validate --no-net"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fail "AppStream entry"
 echo "--- lintian"
-lintian --fail-on error "$deb" || fail "lintian reports errors"
+status=0
+lintian --fail-on error --display-info "$deb" >"$work/lintian" 2>&1 || status=$?
+cat "$work/lintian"
+[ "$status" -eq 0 ] || fail "lintian reports errors"
+# Built as Debian builds its own: no tag of a missing hardening flag.
+grep -q ' hardening-' "$work/lintian" && fail "the binary lacks hardening"
 
 echo "--- the unpacked program"
 # Started through a wrapper that records the libraries it loads.
