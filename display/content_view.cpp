@@ -156,10 +156,9 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
         if (m_viewModel)
             m_viewModel->setCheapestRunLength(m_viewModel->cheapestRunLength() + hours);
     };
-    addKeys(tr("Longer cheapest run"), {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)},
-            [lengthen] { lengthen(1); });
-    addKeys(tr("Shorter cheapest run"), {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
-            [lengthen] { lengthen(-1); });
+    // Qt takes the keypad's + and − for these too.
+    addKeys(tr("Longer cheapest run"), {QKeySequence(Qt::Key_Plus)}, [lengthen] { lengthen(1); });
+    addKeys(tr("Shorter cheapest run"), {QKeySequence(Qt::Key_Minus)}, [lengthen] { lengthen(-1); });
 
     m_backToToday = new QTimer(this);
     m_backToToday->setObjectName(QStringLiteral("backToToday"));

@@ -282,8 +282,7 @@ QString Equalizer::priceTip(int column) const
     if (m_shownDay == 0)
         return m_viewModel->priceLabel(column);
     const auto hour = record(column);
-    const auto ore = hour && hour->spotPriceSEK ? m_viewModel->shownOre(*hour->spotPriceSEK) : std::nullopt;
-    return ore ? QStringLiteral("%1 öre / kwh").arg(*ore) : QString();
+    return hour ? m_viewModel->priceLabel(*hour) : QString();
 }
 
 void Equalizer::showPriceTip(int column, QPoint globalPosition)

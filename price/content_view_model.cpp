@@ -376,12 +376,13 @@ double ContentViewModel::relativePrice(const SpotPriceModel &record) const
 QString ContentViewModel::priceLabel(int hour) const
 {
     const auto record = priceRecord(hour);
-    if (!record || !record->spotPriceSEK)
-        return {};
-    const auto ore = shownOre(*record->spotPriceSEK);
-    if (!ore)
-        return {};
-    return QStringLiteral("%1 öre / kwh").arg(*ore);
+    return record ? priceLabel(*record) : QString();
+}
+
+QString ContentViewModel::priceLabel(const SpotPriceModel &record) const
+{
+    const auto ore = record.spotPriceSEK ? shownOre(*record.spotPriceSEK) : std::nullopt;
+    return ore ? tr("%1 öre / kwh").arg(*ore) : QString();
 }
 
 QString ContentViewModel::dateText() const

@@ -134,6 +134,8 @@ public:
     double relativePrice(const SpotPriceModel &record) const;
     // "125 öre / kwh", or empty when the hour has no price.
     QString priceLabel(int hour) const;
+    // The same of any record, of whatever day.
+    QString priceLabel(const SpotPriceModel &record) const;
     // "lördag 25 okt. 2025, 14:00": the Swedish date and hour of selectedDate.
     QString dateText() const;
 

@@ -88,19 +88,157 @@
         <source>%1 öre per kWh</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Tomorrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Longer cheapest run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shorter cheapest run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>incl. VAT</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::display::DaySwitch</name>
+    <message>
+        <source>Today</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Today&apos;s prices in the chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices come around %1:00</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are out: choose to fetch them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fetching tomorrow&apos;s prices…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are not published yet; next try at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices could not be fetched; next try at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices in the chart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarimo::display::Equalizer</name>
-    <message>
-        <source>Prices by hour</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>%1, %2 öre per kWh</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>%1, no price</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prices by hour, today</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prices by hour, tomorrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::display::StatusStrip</name>
+    <message>
+        <source>No prices for this day</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No prices for tomorrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saved prices: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Today: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fetching tomorrow&apos;s prices…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are not published yet · next try at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No connection for tomorrow&apos;s prices · next try at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices come around %1:00</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loading prices…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No connection · tries again at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The service has no prices for this day · tries again at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The prices could not be read · tries again at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>today to tomorrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>today</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tomorrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cheapest %1 h: %2–%3 %4, mean %5 öre</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -129,6 +267,13 @@
     <message>
         <source>%1 – %2</source>
         <extracomment>A zone label&apos;s tooltip: the zone, a dash, the city it is named after.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::price::ContentViewModel</name>
+    <message>
+        <source>%1 öre / kwh</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

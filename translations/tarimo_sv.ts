@@ -88,13 +88,72 @@
         <source>%1 öre per kWh</source>
         <translation>%1 öre per kWh</translation>
     </message>
+    <message>
+        <source>Tomorrow</source>
+        <translation>Imorgon</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>Idag</translation>
+    </message>
+    <message>
+        <source>Longer cheapest run</source>
+        <translation>Längre billigaste period</translation>
+    </message>
+    <message>
+        <source>Shorter cheapest run</source>
+        <translation>Kortare billigaste period</translation>
+    </message>
+    <message>
+        <source>incl. VAT</source>
+        <translation>inkl. moms</translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::display::DaySwitch</name>
+    <message>
+        <source>Today</source>
+        <translation>Idag</translation>
+    </message>
+    <message>
+        <source>Tomorrow</source>
+        <translation>Imorgon</translation>
+    </message>
+    <message>
+        <source>Today&apos;s prices in the chart</source>
+        <translation>Dagens priser i diagrammet</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices come around %1:00</source>
+        <translation>Morgondagens priser kommer kring kl. %1:00</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are out: choose to fetch them</source>
+        <translation>Morgondagens priser finns: välj för att hämta dem</translation>
+    </message>
+    <message>
+        <source>Fetching tomorrow&apos;s prices…</source>
+        <translation>Hämtar morgondagens priser…</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are not published yet; next try at %1</source>
+        <translation>Morgondagens priser är inte publicerade än; nytt försök kl. %1</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices could not be fetched; next try at %1</source>
+        <translation>Morgondagens priser kunde inte hämtas; nytt försök kl. %1</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices in the chart</source>
+        <translation>Morgondagens priser i diagrammet</translation>
+    </message>
+    <message>
+        <source>Day</source>
+        <translation>Dag</translation>
+    </message>
 </context>
 <context>
     <name>tarimo::display::Equalizer</name>
-    <message>
-        <source>Prices by hour</source>
-        <translation>Priser per timme</translation>
-    </message>
     <message>
         <source>%1, %2 öre per kWh</source>
         <translation>%1, %2 öre per kWh</translation>
@@ -102,6 +161,85 @@
     <message>
         <source>%1, no price</source>
         <translation>%1, inget pris</translation>
+    </message>
+    <message>
+        <source>Prices by hour, today</source>
+        <translation>Priser per timme, idag</translation>
+    </message>
+    <message>
+        <source>Prices by hour, tomorrow</source>
+        <translation>Priser per timme, imorgon</translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::display::StatusStrip</name>
+    <message>
+        <source>No prices for this day</source>
+        <translation>Inga priser för dagen</translation>
+    </message>
+    <message>
+        <source>No prices for tomorrow</source>
+        <translation>Inga priser för imorgon</translation>
+    </message>
+    <message>
+        <source>Tomorrow: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
+        <translation>Imorgon: lägst %1 öre kl. %2, snitt %3, högst %4 kl. %5</translation>
+    </message>
+    <message>
+        <source>Saved prices: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
+        <translation>Sparade priser: lägst %1 öre kl. %2, snitt %3, högst %4 kl. %5</translation>
+    </message>
+    <message>
+        <source>Today: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
+        <translation>Idag: lägst %1 öre kl. %2, snitt %3, högst %4 kl. %5</translation>
+    </message>
+    <message>
+        <source>Fetching tomorrow&apos;s prices…</source>
+        <translation>Hämtar morgondagens priser…</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are not published yet · next try at %1</source>
+        <translation>Morgondagens priser är inte publicerade än · nytt försök kl. %1</translation>
+    </message>
+    <message>
+        <source>No connection for tomorrow&apos;s prices · next try at %1</source>
+        <translation>Ingen anslutning för morgondagens priser · nytt försök kl. %1</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices come around %1:00</source>
+        <translation>Morgondagens priser kommer kring kl. %1:00</translation>
+    </message>
+    <message>
+        <source>Loading prices…</source>
+        <translation>Hämtar priser…</translation>
+    </message>
+    <message>
+        <source>No connection · tries again at %1</source>
+        <translation>Ingen anslutning · försöker igen kl. %1</translation>
+    </message>
+    <message>
+        <source>The service has no prices for this day · tries again at %1</source>
+        <translation>Tjänsten har inga priser för dagen · försöker igen kl. %1</translation>
+    </message>
+    <message>
+        <source>The prices could not be read · tries again at %1</source>
+        <translation>Priserna kunde inte läsas · försöker igen kl. %1</translation>
+    </message>
+    <message>
+        <source>today to tomorrow</source>
+        <translation>idag till imorgon</translation>
+    </message>
+    <message>
+        <source>today</source>
+        <translation>idag</translation>
+    </message>
+    <message>
+        <source>tomorrow</source>
+        <translation>imorgon</translation>
+    </message>
+    <message>
+        <source>Cheapest %1 h: %2–%3 %4, mean %5 öre</source>
+        <translation>Billigast %1 h: %2–%3 %4, snitt %5 öre</translation>
     </message>
 </context>
 <context>
@@ -130,6 +268,13 @@
         <source>%1 – %2</source>
         <extracomment>A zone label&apos;s tooltip: the zone, a dash, the city it is named after.</extracomment>
         <translation>%1 – %2</translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::price::ContentViewModel</name>
+    <message>
+        <source>%1 öre / kwh</source>
+        <translation>%1 öre/kWh</translation>
     </message>
 </context>
 </TS>

@@ -56,7 +56,7 @@ private Q_SLOTS:
         QCOMPARE(zones->text(QAccessible::Name), QStringLiteral("Elområde"));
         QCOMPARE(zones->child(3)->text(QAccessible::Description), QStringLiteral("SE4, Malmö"));
         QAccessibleInterface *chart = QAccessible::queryAccessibleInterface(panel->equalizer());
-        QCOMPARE(chart->text(QAccessible::Name), QStringLiteral("Priser per timme"));
+        QCOMPARE(chart->text(QAccessible::Name), QStringLiteral("Priser per timme, idag"));
         const auto *chrome = window->findChild<app::WindowChrome *>();
         QCOMPARE(chrome->closeButton()->accessibleName(), QStringLiteral("Avsluta"));
         QCOMPARE(chrome->minimiseButton()->toolTip(), QStringLiteral("Minimera"));

@@ -263,6 +263,16 @@ private Q_SLOTS:
         QTest::keyClick(&panel.view, Qt::Key_PageDown);
         QTest::keyClick(&panel.view, Qt::Key_Escape);
         QCOMPARE(panel.view.shownDay(), 0);
+        // + and − on either keyboard, and the wheel over the strip, from 1 to 8 hours.
+        QTest::keyClick(&panel.view, Qt::Key_Plus, Qt::KeypadModifier);
+        QTest::keyClick(&panel.view, Qt::Key_Plus);
+        QCOMPARE(panel.model.cheapestRunLength(), 5);
+        for (int notch = 0; notch < 6; ++notch) {
+            QWheelEvent wheel(QPointF(5, 5), panel.view.statusStrip()->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120),
+                              Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(panel.view.statusStrip(), &wheel);
+        }
+        QCOMPARE(panel.model.cheapestRunLength(), 1);
         QTest::keyClick(&panel.view, Qt::Key_PageDown);
         panel.clock = QDateTime(QDate(2025, 10, 26), QTime(0, 0, 30));
         panel.model.tick();
