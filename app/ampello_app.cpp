@@ -108,7 +108,14 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     // frame need not wait for.
     connect(m_mainWindow.get(), &MainWindow::firstFramePainted, this, [this] {
         QGuiApplication::setWindowIcon(applicationIcon());
-        watchNetwork();
+    });
+    // Only a program without fresh prices has reason to listen for the
+    // network; the rest never pay for D-Bus and the NetworkManager backend.
+    connect(m_viewModel, &price::ContentViewModel::stateChanged, this, [this] {
+        const auto state = m_viewModel->state();
+        if (state == price::ContentViewModel::State::error
+            || (state == price::ContentViewModel::State::loaded && m_viewModel->isFromSavedCopy()))
+            watchNetwork();
     });
     m_mainWindow->show();
     // The window itself takes the keys first: no part shows focus until
@@ -136,7 +143,8 @@ void AmpelloApp::watchNetwork()
     // At login the network often comes up after the program: reload as soon
     // as the desktop says it is back, rather than at the next retry. Without
     // a backend (no NetworkManager) the retries alone remain.
-    if (!QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+    if (std::exchange(m_watchingNetwork, true)
+        || !QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
         return;
     connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, m_viewModel,
             [model = m_viewModel](QNetworkInformation::Reachability reachability) {

@@ -52,6 +52,7 @@ public:
     void setStartsAtLogin(bool start);
 
 private:
+    // Listens from now on for the desktop's news that the network is back.
     void watchNetwork();
 
     price::ContentViewModel *m_viewModel = nullptr;
@@ -62,6 +63,7 @@ private:
     QAction *m_aboutAction = nullptr;
     QAction *m_quitAction = nullptr;
     QPointer<AboutView> m_aboutView;
+    bool m_watchingNetwork = false;
 };
 
 } // namespace tarimo::app
