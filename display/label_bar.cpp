@@ -181,7 +181,7 @@ bool LabelBar::event(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const auto label = labelAt(help->pos());
-        const QString text = label ? labelDescription(*label) : QString();
+        const QString text = label ? labelToolTip(*label) : QString();
         if (text.isEmpty()) {
             QToolTip::hideText();
             event->ignore();

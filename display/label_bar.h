@@ -34,11 +34,12 @@ public:
     int currentLabel() const { return m_current; }
     bool isFocusShown() const { return m_focus.isShown(this); }
 
-    // The text drawn, the name a screen reader reads, and the label's
-    // tooltip, which screen readers read as its description.
+    // The text drawn, the name and description a screen reader reads, and
+    // the tooltip (by default the description).
     virtual QString labelText(int index) const = 0;
     virtual QString labelName(int index) const = 0;
     virtual QString labelDescription(int index) const = 0;
+    virtual QString labelToolTip(int index) const { return labelDescription(index); }
     // What the group of labels is about, for screen readers.
     virtual QString groupName() const = 0;
     virtual int chosenLabel() const = 0;
