@@ -6,7 +6,9 @@
 #include "price/request.h"
 
 #include <QCoro/QCoroFuture>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QPromise>
+
+#include <type_traits>
 
 namespace tarimo::price {
 
@@ -35,6 +37,25 @@ public:
 private:
     std::shared_ptr<api_client::URLSessionProvider> m_transport;
 };
+
+// Runs `work` on the pool and hands its result over as a future to await.
+// (What QtConcurrent::run does, without loading a library for it.)
+template<class Work>
+QFuture<std::invoke_result_t<Work>> runOn(QThreadPool *pool, Work work)
+{
+    using Result = std::invoke_result_t<Work>;
+    auto promise = std::make_shared<QPromise<Result>>();
+    QFuture<Result> future = promise->future();
+    promise->start();
+    pool->start([promise, work = std::move(work)]() mutable {
+        if constexpr (std::is_void_v<Result>)
+            work();
+        else
+            promise->addResult(work());
+        promise->finish();
+    });
+    return future;
+}
 
 QString describe(const std::exception_ptr &error)
 {
@@ -82,7 +103,7 @@ CachingRequest::~CachingRequest()
 
 QCoro::Task<> CachingRequest::filesSettled()
 {
-    QFuture<void> settled = QtConcurrent::run(m_files, [] {});
+    QFuture<void> settled = runOn(m_files, [] {});
     co_await settled;
 }
 
@@ -116,7 +137,7 @@ void CachingRequest::keep(QDate day, Zone zone, const Answer &answer)
     if (!answer.records || !PriceCache::coversDay(*answer.records, day))
         return;
     const QDate today = m_clock().toLocalTime().date();
-    auto saved = QtConcurrent::run(m_files, [cache = m_cache, day, zone, body = answer.body, today] {
+    auto saved = runOn(m_files, [cache = m_cache, day, zone, body = answer.body, today] {
         return cache.save(day, zone, body, today);
     });
     // What the save has to say is said on this thread, whenever it ends.
@@ -133,7 +154,7 @@ void CachingRequest::keep(QDate day, Zone zone, const Answer &answer)
 
 QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::loadSaved(QDate day, Zone zone)
 {
-    QFuture<PriceCache::Loaded> reading = QtConcurrent::run(m_files, [cache = m_cache, day, zone] {
+    QFuture<PriceCache::Loaded> reading = runOn(m_files, [cache = m_cache, day, zone] {
         return cache.load(day, zone);
     });
     const PriceCache::Loaded loaded = co_await reading;

@@ -15,7 +15,6 @@
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QTest>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -838,7 +837,7 @@ private Q_SLOTS:
         QThreadPool files;
         files.setMaxThreadCount(1);
         QSemaphore disk;
-        auto blocked = QtConcurrent::run(&files, [&disk] { disk.acquire(); });
+        files.start([&disk] { disk.acquire(); });
         const auto release = qScopeGuard([&] { disk.release(); });
         ContentViewModel model(caching(&files), clock());
         load(model);
