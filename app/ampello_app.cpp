@@ -113,8 +113,7 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
 
     m_mainWindow = std::make_unique<MainWindow>(m_viewModel);
     // Closing the price window ends the program, as Quit does, unless the
-    // price is in the tray. The close control keeps its name: without a
-    // tray it quits.
+    // price is in the tray; the close control's name says which.
     m_chrome = new WindowChrome(m_mainWindow.get(), tr("Quit"), [this] { closeWindow(); });
     m_mainWindow->installEventFilter(this);
     m_mainWindow->addAction(m_quitAction);

@@ -51,8 +51,8 @@ private Q_SLOTS:
             const QByteArray size = " at " + QByteArray::number(side);
             QTest::addRow("one digit%s", size.data()) << qint64(7) << 0.0 << Level::low;
             QTest::addRow("three%s", size.data()) << qint64(138) << 0.4 << Level::moderate;
-            QTest::addRow("four%s", size.data()) << qint64(3230) << 0.9 << Level::peak;
-            QTest::addRow("every digit%s", size.data()) << qint64(5962) << 0.74 << Level::high;
+            QTest::addRow("four%s", size.data()) << qint64(3230) << 0.75 << Level::peak;
+            QTest::addRow("every digit%s", size.data()) << qint64(5962) << 0.5 << Level::high;
             QTest::addRow("and the rest%s", size.data()) << qint64(8014) << 1.0 << Level::peak;
             QTest::addRow("negative%s", size.data()) << qint64(-999) << 0.25 << Level::moderate;
             QTest::addRow("equal prices all day%s", size.data()) << qint64(42) << std::nan("") << Level::low;
