@@ -4,16 +4,21 @@
 #include "app/autostart.h"
 #include "app/main_window.h"
 #include "app/named_image.h"
+#include "app/price_tray.h"
 #include "app/settings.h"
 #include "app/window_chrome.h"
+#include "app/window_control_button.h"
+#include "display/zone_bar.h"
 #include "price/caching_request.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkInformation>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTranslator>
 
@@ -85,6 +90,15 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     // The entry may have been made or removed elsewhere since the last look.
     connect(m_menu.get(), &QMenu::aboutToShow, this,
             [this] { m_autostartAction->setChecked(autostart::isEnabled()); });
+    m_trayAction = m_menu->addAction(tr("Show in the system tray"));
+    m_trayAction->setCheckable(true);
+    m_trayAction->setChecked(settings.showsInTray());
+    connect(m_trayAction, &QAction::triggered, this, [this](bool checked) {
+        Settings().setShowsInTray(checked);
+        if (m_tray)
+            m_tray->setShown(checked);
+        nameCloseControl();
+    });
     m_menu->addSeparator();
     m_aboutAction = m_menu->addAction(tr("About Tarimo"));
     m_aboutAction->setMenuRole(QAction::AboutRole);
@@ -98,9 +112,15 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     m_mainWindow = std::make_unique<MainWindow>(m_viewModel);
-    // Closing the price window ends the program, as Quit does.
-    new WindowChrome(m_mainWindow.get(), tr("Quit"), [this] { m_quitAction->trigger(); });
+    // Closing the price window ends the program, as Quit does, unless the
+    // price is in the tray; the close control's name says which.
+    m_chrome = new WindowChrome(m_mainWindow.get(), tr("Quit"), [this] { closeWindow(); });
+    m_mainWindow->installEventFilter(this);
     m_mainWindow->addAction(m_quitAction);
+    auto *close = new QAction(m_mainWindow.get());
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(close, &QAction::triggered, this, &AmpelloApp::closeWindow);
+    m_mainWindow->addAction(close);
     m_mainWindow->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainWindow.get(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { m_menu->popup(m_mainWindow->mapToGlobal(position)); });
@@ -108,6 +128,9 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     // frame need not wait for.
     connect(m_mainWindow.get(), &MainWindow::firstFramePainted, this, [this] {
         QGuiApplication::setWindowIcon(applicationIcon());
+        // Asking the desktop for its tray takes D-Bus round trips: after
+        // the first load has begun.
+        QMetaObject::invokeMethod(this, &AmpelloApp::setUpTray, Qt::QueuedConnection);
     });
     // Only a program without fresh prices has reason to listen for the
     // network; the rest never pay for D-Bus and the NetworkManager backend.
@@ -121,6 +144,65 @@ AmpelloApp::AmpelloApp(std::shared_ptr<price::RequestProvider> provider, price::
     // The window itself takes the keys first: no part shows focus until
     // Tab brings it to the zones.
     m_mainWindow->setFocus();
+}
+
+void AmpelloApp::setUpTray()
+{
+    m_trayMenu = std::make_unique<QMenu>();
+    auto *zones = new QActionGroup(m_trayMenu.get());
+    for (const price::Zone zone : price::allZones) {
+        QAction *item = m_trayMenu->addAction(display::ZoneBar::toolTip(zone));
+        item->setCheckable(true);
+        item->setChecked(zone == m_viewModel->selectedZone());
+        zones->addAction(item);
+        connect(item, &QAction::triggered, m_viewModel,
+                [model = m_viewModel, zone] { model->perform(price::ViewModelAction::selectZone(zone)); });
+    }
+    connect(m_viewModel, &price::ContentViewModel::selectedZoneChanged, zones, [zones, model = m_viewModel] {
+        zones->actions().at(int(model->selectedZone()))->setChecked(true);
+    });
+    m_trayMenu->addSeparator();
+    m_trayMenu->addActions({m_vatAction, m_autostartAction});
+    m_trayMenu->addSeparator();
+    m_trayMenu->addActions({m_aboutAction, m_quitAction});
+    connect(m_trayMenu.get(), &QMenu::aboutToShow, this,
+            [this] { m_autostartAction->setChecked(autostart::isEnabled()); });
+
+    m_tray = std::make_unique<PriceTray>(m_viewModel, m_mainWindow.get(), m_trayMenu.get());
+    m_tray->setShown(m_trayAction->isChecked());
+    nameCloseControl();
+}
+
+void AmpelloApp::nameCloseControl()
+{
+    const QString name = m_tray && m_tray->isInTray() ? tr("Close") : tr("Quit");
+    WindowControlButton *control = m_chrome->closeButton();
+    if (control->accessibleName() != name) {
+        control->setAccessibleName(name);
+        control->setToolTip(name);
+    }
+}
+
+void AmpelloApp::closeWindow()
+{
+    if (m_tray && m_tray->isInTray())
+        m_tray->closePanel();
+    else
+        m_quitAction->trigger();
+}
+
+bool AmpelloApp::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window manager's close, which the window would otherwise take.
+    if (watched == m_mainWindow.get() && event->type() == QEvent::Close && event->spontaneous()) {
+        event->ignore();
+        closeWindow();
+        return true;
+    }
+    // The close control says what it does now, as it comes into view.
+    if (watched == m_mainWindow.get() && event->type() == QEvent::Enter)
+        nameCloseControl();
+    return QObject::eventFilter(watched, event);
 }
 
 void AmpelloApp::setStartsAtLogin(bool start)

@@ -9,7 +9,7 @@
 
 namespace tarimo::app {
 
-QPalette MainWindow::displayPalette()
+QPalette PriceMenuBarExtraWindow::displayPalette()
 {
     QPalette palette;
     palette.setColor(QPalette::Window, display::ContentView::backdropColor);
@@ -18,9 +18,12 @@ QPalette MainWindow::displayPalette()
     return palette;
 }
 
-MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+PriceMenuBarExtraWindow::PriceMenuBarExtraWindow(price::ContentViewModel *viewModel, QWidget *parent)
+    : MenuBarExtraWindow(parent, Qt::Window | Qt::FramelessWindowHint)
 {
+    // A window the user places: a tray that keeps its icon's place to
+    // itself opens it where it was.
+    setUnknownIconPlace(UnknownIconPlace::whereItWas);
     setWindowTitle(QStringLiteral("Tarimo"));
     // The panel draws no background: this colour is what shows behind it.
     setAutoFillBackground(true);
@@ -33,11 +36,11 @@ MainWindow::MainWindow(price::ContentViewModel *viewModel, QWidget *parent)
     setFixedSize(m_contentView->size());
 }
 
-void MainWindow::paintEvent(QPaintEvent *event)
+void PriceMenuBarExtraWindow::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
     if (!std::exchange(m_painted, true))
-        QTimer::singleShot(0, this, &MainWindow::firstFramePainted);
+        QTimer::singleShot(0, this, &PriceMenuBarExtraWindow::firstFramePainted);
 }
 
 } // namespace tarimo::app

@@ -9,6 +9,8 @@ namespace {
 
 constexpr const char *zoneKey = "zone";
 constexpr const char *vatKey = "includesVat";
+constexpr const char *trayKey = "showInTray";
+constexpr const char *trayNoticeKey = "toldOfClosingToTray";
 
 } // namespace
 
@@ -46,14 +48,45 @@ void Settings::setZone(price::Zone zone)
     setValue(zoneKey, price::rawValue(zone));
 }
 
+bool Settings::flag(const char *key, bool otherwise) const
+{
+    const QString text = value(key);
+    return text == QLatin1String("true") || (otherwise && text != QLatin1String("false"));
+}
+
+void Settings::setFlag(const char *key, bool value)
+{
+    setValue(key, value ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
 bool Settings::includesVat() const
 {
-    return value(vatKey) == QLatin1String("true");
+    return flag(vatKey, false);
 }
 
 void Settings::setIncludesVat(bool includesVat)
 {
-    setValue(vatKey, includesVat ? QStringLiteral("true") : QStringLiteral("false"));
+    setFlag(vatKey, includesVat);
+}
+
+bool Settings::showsInTray() const
+{
+    return flag(trayKey, true);
+}
+
+void Settings::setShowsInTray(bool shows)
+{
+    setFlag(trayKey, shows);
+}
+
+bool Settings::toldOfClosingToTray() const
+{
+    return flag(trayNoticeKey, false);
+}
+
+void Settings::setToldOfClosingToTray()
+{
+    setFlag(trayNoticeKey, true);
 }
 
 } // namespace tarimo::app

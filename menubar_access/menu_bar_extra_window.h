@@ -28,6 +28,7 @@ class MenuBarExtraWindow : public QWidget
 public:
     explicit MenuBarExtraWindow(QWidget *parent = nullptr);
 
+    // Null only in a panel made with a tray icon to come, until it comes.
     QSystemTrayIcon *statusItem() const { return m_statusItem; }
     StatusBarButton *button() const { return m_button; }
 
@@ -35,20 +36,37 @@ public:
     QVariant menuBarExtraId() const { return m_menuBarExtraId; }
     void setMenuBarExtraId(const QVariant &id) { m_menuBarExtraId = id; }
 
-    // Shows the panel under its tray icon (or at the mouse pointer when the
-    // icon's place is unknown), or hides it.
+    // Where the panel opens when the tray does not say where its icon is
+    // (trays that speak D-Bus keep it to themselves): at the mouse pointer,
+    // or where it was last.
+    enum class UnknownIconPlace { atPointer, whereItWas };
+    void setUnknownIconPlace(UnknownIconPlace place) { m_unknownIconPlace = place; }
+
+    // Shows the panel under its tray icon (see UnknownIconPlace when the
+    // icon's place is unknown), or hides it. A minimised panel counts as
+    // hidden: it comes back.
     void togglePanel();
 
 protected:
+    // A window of its own kind (`flags`) that becomes a panel later, at
+    // createStatusItem(): making a tray icon asks the desktop's D-Bus
+    // whether it has a tray, which a window's first frame need not wait
+    // for. Its place among the panels is where its platform window is made.
+    MenuBarExtraWindow(QWidget *parent, Qt::WindowFlags flags);
+    // Makes the tray icon and its button, once; the button's state is
+    // whether the panel is shown now.
+    void createStatusItem();
+
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
     void placeNearStatusItem();
 
-    QSystemTrayIcon *m_statusItem;
-    StatusBarButton *m_button;
+    QSystemTrayIcon *m_statusItem = nullptr;
+    StatusBarButton *m_button = nullptr;
     QVariant m_menuBarExtraId;
+    UnknownIconPlace m_unknownIconPlace = UnknownIconPlace::atPointer;
 };
 
 } // namespace tarimo::menubar_access

@@ -211,6 +211,8 @@ bool QtMenuBarPlatform::isMenuBarExtraWindow(QWindow *window) const
         if (!panel)
             continue;
         extraWindows.insert(panel->windowHandle());
+        if (!panel->statusItem())
+            continue;
         icons.append(panel->statusItem());
         if (QMenu *menu = panel->statusItem()->contextMenu())
             extraWindows.insert(menu->windowHandle());

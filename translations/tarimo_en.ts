@@ -54,6 +54,26 @@
         <source>Tarimo could not be kept from starting at login.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Show in the system tray</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::app::PriceTray</name>
+    <message>
+        <source>Tarimo is still running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The price stays in the system tray: click it for the window. Quit in its menu ends Tarimo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 öre/kWh · %2 · %3</source>
+        <extracomment>The tray icon&apos;s tooltip: the price, the zone, the hour.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarimo::app::WindowChrome</name>

@@ -54,6 +54,26 @@
         <source>Tarimo could not be kept from starting at login.</source>
         <translation>Tarimo kunde inte hindras från att starta vid inloggning.</translation>
     </message>
+    <message>
+        <source>Show in the system tray</source>
+        <translation>Visa i systemfältet</translation>
+    </message>
+</context>
+<context>
+    <name>tarimo::app::PriceTray</name>
+    <message>
+        <source>Tarimo is still running</source>
+        <translation>Tarimo är fortfarande igång</translation>
+    </message>
+    <message>
+        <source>The price stays in the system tray: click it for the window. Quit in its menu ends Tarimo.</source>
+        <translation>Priset ligger kvar i systemfältet: klicka på det för att visa fönstret. Avsluta i dess meny stänger Tarimo.</translation>
+    </message>
+    <message>
+        <source>%1 öre/kWh · %2 · %3</source>
+        <extracomment>The tray icon&apos;s tooltip: the price, the zone, the hour.</extracomment>
+        <translation>%1 öre/kWh · %2 · %3</translation>
+    </message>
 </context>
 <context>
     <name>tarimo::app::WindowChrome</name>

@@ -2,11 +2,13 @@
 #include "app/ampello_app.h"
 #include "app/autostart.h"
 #include "app/main_window.h"
+#include "app/price_tray.h"
 #include "app/settings.h"
 #include "app/window_chrome.h"
 #include "app/window_control_button.h"
 #include "display/content_view.h"
 #include "display/equalizer.h"
+#include "display/status_strip.h"
 #include "display/zone_bar.h"
 #include "price/request.h"
 
@@ -167,7 +169,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!window->windowIcon().isNull()); // after the first frame
 
         QCOMPARE(menuTexts(m_app->applicationMenu()),
-                 (QStringList{"Show prices with VAT (25 %)", "Start at login", "About Tarimo", "Quit"}));
+                 (QStringList{"Show prices with VAT (25 %)", "Start at login", "Show in the system tray",
+                              "About Tarimo", "Quit"}));
         QCOMPARE(m_app->quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QVERIFY(window->actions().contains(m_app->quitAction()));
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(200, 200), window->mapToGlobal(QPoint(200, 200)));
@@ -384,6 +387,36 @@ private Q_SLOTS:
         const QStringList items = boldInManSection(QStringLiteral("MENU"));
         for (const QString &item : menuTexts(m_app->applicationMenu()))
             QVERIFY2(items.contains(item), qPrintable(item + QStringLiteral(" is not in the man page's MENU")));
+    }
+
+    // The tray's icon and tooltip follow the price, redrawn only when it
+    // changes (the same price loaded again draws nothing); without a price
+    // they say what the strip says. Its zones follow the view model's.
+    void trayFollowsThePrice()
+    {
+        QTRY_VERIFY(m_app->tray() && m_app->viewModel()->state() == State::loaded);
+        const app::PriceTray *tray = m_app->tray();
+        QCOMPARE(tray->toolTip(), QStringLiteral("1415 öre/kWh · SE3 · 14:00"));
+        QCOMPARE(tray->face(), (app::PriceIcon{QStringLiteral("1415"), app::PriceIcon::Level::high}));
+        QSystemTrayIcon *item = m_app->mainWindow()->statusItem();
+        const qint64 drawn = item->icon().cacheKey();
+        QSignalSpy states(m_app->viewModel(), &price::ContentViewModel::stateChanged);
+        m_app->viewModel()->reload(); // the same price again
+        QTRY_VERIFY(states.size() >= 2 && m_app->viewModel()->state() == State::loaded);
+        QCOMPARE(item->icon().cacheKey(), drawn);
+        m_app->vatAction()->trigger();
+        QCOMPARE(tray->face()->text, QStringLiteral("1769"));
+        QCOMPARE(item->toolTip(), QStringLiteral("1769 öre/kWh · SE3 · 14:00"));
+
+        QList<QAction *> zones = m_app->trayMenu()->actions().mid(0, 4);
+        QVERIFY(zones.at(2)->isChecked());
+        zones.at(0)->trigger(); // a zone the service has no prices of
+        QCOMPARE(m_app->viewModel()->selectedZone(), price::Zone::se1);
+        QVERIFY(!tray->face());
+        QTRY_COMPARE(m_app->viewModel()->state(), State::error);
+        QCOMPARE(tray->toolTip(), m_app->mainWindow()->contentView()->statusStrip()->summaryLine());
+        m_app->viewModel()->selectZone(price::Zone::se4);
+        QVERIFY(zones.at(3)->isChecked() && !zones.at(0)->isChecked());
     }
 
     // The credits in lower case; the service's badge opens its page.

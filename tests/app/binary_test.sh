@@ -7,11 +7,14 @@
 # chooses SE1 with the key 1, checks that a quick click does not glue the
 # window to the pointer and that a drag moves it by the whole way, quits it
 # with the standard shortcut, and starts it again on the zone chosen last.
-#   binary_test.sh <path to tarimo> [<path to app_price_service>]
+# Given a tray host, it then runs the program beside a system tray (see the
+# end).
+#   binary_test.sh <path to tarimo> [<path to app_price_service> [<path to a tray host>]]
 # The service may be named by TARIMO_PRICE_SERVICE instead.
 set -eu
 binary=$1
 service=${2:-${TARIMO_PRICE_SERVICE:?no price service: a second argument or TARIMO_PRICE_SERVICE}}
+tray_host=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ -z "${TARIMO_IN_NAMESPACE:-}" ]; then
@@ -42,7 +45,8 @@ if [ -z "${TARIMO_ON_XVFB:-}" ]; then
 fi
 
 work=$TARIMO_WORK
-trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
+tray=""
+trap 'kill "$pid" "$wm" $tray 2>/dev/null || true' EXIT
 unset QT_QPA_PLATFORM
 openbox --sm-disable >"$work/wm" 2>&1 &
 wm=$!
@@ -146,20 +150,21 @@ xdotool mouseup 1
 dragged=$(xdotool getwindowgeometry "$window" | grep Position)
 [ "$dragged" = "  Position: 140,95 (screen: 0)" ] || fail "a drag of 40,-5 from 100,100 took the window to:$dragged"
 
-# The standard quit shortcut ends it cleanly.
+# The standard quit shortcut ends it cleanly; without a tray, so do Ctrl+W
+# and the window manager's close (openbox's Alt+F4).
 quit_program() {
     xdotool windowfocus --sync "$window"
-    xdotool key --clearmodifiers ctrl+q
+    xdotool key --clearmodifiers "$1"
     for _ in $(seq 1 50); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$pid" 2>/dev/null && fail "still running after ctrl+q"
+    kill -0 "$pid" 2>/dev/null && fail "still running after $1"
     status=0
     wait "$pid" || status=$?
-    [ "$status" -eq 0 ] || fail "exit code $status"
+    [ "$status" -eq 0 ] || fail "exit code $status after $1"
 }
-quit_program
+quit_program ctrl+q
 heard_first=$(sed -n 4p "$work/out" | cut -c1-60)
 
 # Started again, it opens on the zone chosen last.
@@ -167,5 +172,121 @@ start_program
 wait_for_line 150 '^🍀 Data' || fail "no price after the restart"
 [ "$(sed -n 1p "$work/out")" = "🍀 se2" ] || fail "the restart did not open on SE2"
 window=$(xdotool search --onlyvisible --name '^Tarimo$' | head -n 1)
-quit_program
-echo "PASS: $heard_first… / $heard / restarted on se2"
+quit_program alt+F4
+[ -n "$tray_host" ] || { echo "PASS: $heard_first… / $heard / restarted on se2"; exit 0; }
+
+# With a system tray: the small XEmbed tray of the tests, at the top right
+# of the screen, says where it docks an icon. The price's icon docks there;
+# hovered, it tells the price of the zone chosen last (SE2); a click on it
+# hides the window and the next shows it again, under the icon, also when
+# it was minimised; closing the window (Ctrl+W, the window manager) leaves
+# the program in the tray, and says so once; a tray that goes and comes
+# again takes the icon again; Quit in the icon's menu ends the program.
+start_tray() {
+    docks=0
+    "$tray_host" "$@" >"$work/tray" 2>&1 &
+    tray=$!
+    for _ in $(seq 1 50); do
+        grep -q '^docked\|^tray ready' "$work/tray" && break
+        sleep 0.1
+    done
+}
+# Waits for an icon to dock once more and sets $icon to where its middle is.
+docked() {
+    for _ in $(seq 1 100); do
+        if [ "$(grep -c '^docked' "$work/tray")" -gt "$docks" ]; then
+            docks=$((docks + 1))
+            icon=$(sed -n 's/^docked \([0-9]*\) \([0-9]*\) .*/\1 \2/p' "$work/tray" | sed -n "${docks}p")
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the icon did not dock: $(cat "$work/tray")"
+}
+shown() {
+    xdotool search --onlyvisible --name '^Tarimo$' >/dev/null 2>&1
+}
+# Waits up to two seconds for the window to be shown ($1 yes) or hidden.
+expect_window() {
+    for _ in $(seq 1 20); do
+        if shown; then [ "$1" = yes ] && return 0; else [ "$1" = no ] && return 0; fi
+        sleep 0.1
+    done
+    fail "$2"
+}
+click_icon() {
+    # shellcheck disable=SC2086 # x and y
+    xdotool mousemove $icon click "$1"
+}
+start_tray
+start_program
+docked
+wait_for_line 150 '^🍀 Data' || fail "no price beside the tray"
+expect_window yes "no window beside the tray"
+# shellcheck disable=SC2086
+xdotool mousemove $icon mousemove_relative 1 1
+tip=$(/usr/bin/python3 "$here/tooltip_check.py") || fail "no tooltip on the icon"
+ok=""
+for h in $hour $(date +%-H); do
+    [ "$tip" = "$((200 + h)) öre/kWh · SE2 · $(printf %02d "$h"):00" ] && ok=1
+done
+[ -n "$ok" ] || fail "the icon's tooltip is not SE2's price of the hour: $tip"
+click_icon 1
+expect_window no "a click on the icon did not hide the window"
+sleep 0.5 # no double click
+click_icon 1
+expect_window yes "a second click on the icon did not show the window"
+# Under the icon, as far to the right as the screen allows.
+left=$((${icon% *} - 12))
+[ "$left" -le $((1024 - 400)) ] || left=$((1024 - 400))
+window=$(xdotool search --onlyvisible --name '^Tarimo$' | head -n 1)
+place=$(xdotool getwindowgeometry "$window" | grep Position)
+[ "$place" = "  Position: $left,24 (screen: 0)" ] || fail "the window did not open under the icon:$place"
+# A minimised window comes back at a click on the icon.
+xdotool windowminimize --sync "$window"
+sleep 0.5
+click_icon 1
+expect_window yes "a click on the icon did not bring back the minimised window"
+sleep 0.5
+
+for close in ctrl+w alt+F4; do
+    window=$(xdotool search --onlyvisible --name '^Tarimo$' | head -n 1)
+    xdotool windowfocus --sync "$window" key --clearmodifiers "$close"
+    expect_window no "$close did not close the window to the tray"
+    sleep 0.5
+    kill -0 "$pid" 2>/dev/null || fail "$close ended the program in the tray"
+    click_icon 1
+    expect_window yes "a click on the icon did not bring the window back after $close"
+    sleep 0.5
+done
+grep -qx 'toldOfClosingToTray=true' "$work/home/.config/tarimo/tarimo.conf" || fail "closing to the tray was not told"
+
+# A tray that goes and comes again (a panel restarting) takes the icon again.
+kill "$tray"
+wait "$tray" 2>/dev/null || true
+start_tray --announce
+docked
+kill -0 "$pid" 2>/dev/null || fail "the program ended with its tray"
+
+# Quit, the last item of the icon's menu.
+click_icon 3
+sleep 0.5
+xdotool key Up Return
+for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running after Quit in the icon's menu"
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || fail "exit code $status after Quit in the icon's menu"
+
+# Once the tray has gone, closing the window quits again.
+start_program
+docked
+expect_window yes "no window beside the tray"
+kill "$tray"
+wait "$tray" 2>/dev/null || true
+window=$(xdotool search --onlyvisible --name '^Tarimo$' | head -n 1)
+quit_program ctrl+w
+echo "PASS: $heard_first… / $heard / restarted on se2 / in the tray: $tip"

@@ -72,7 +72,8 @@ private Q_SLOTS:
         QStringList menu;
         for (const QAction *action : tarimo.applicationMenu()->actions())
             menu.append(action->text());
-        QCOMPARE(menu, (QStringList{"Visa priser med moms (25 %)", "Starta vid inloggning", "", "Om Tarimo", "Avsluta"}));
+        QCOMPARE(menu, (QStringList{"Visa priser med moms (25 %)", "Starta vid inloggning", "Visa i systemfältet", "",
+                                    "Om Tarimo", "Avsluta"}));
 
         tarimo.openAbout();
         app::AboutView *about = tarimo.aboutView();

@@ -340,6 +340,33 @@ private Q_SLOTS:
         QCOMPARE(output.lines(), QStringList(2, u"Cannot call introspection block for status item because its "
                                                 "window could not be found."_s));
     }
+
+    // Where the icon's place is unknown (here there is no tray), a click
+    // opens the panel at the pointer or where it was; a minimised panel
+    // comes back.
+    void panelOpensWhereAsked_data()
+    {
+        QTest::addColumn<MenuBarExtraWindow::UnknownIconPlace>("place");
+        QTest::newRow("at the pointer") << MenuBarExtraWindow::UnknownIconPlace::atPointer;
+        QTest::newRow("where it was") << MenuBarExtraWindow::UnknownIconPlace::whereItWas;
+    }
+    void panelOpensWhereAsked()
+    {
+        QFETCH(MenuBarExtraWindow::UnknownIconPlace, place);
+        MenuBarExtraWindow panel;
+        panel.resize(100, 50);
+        panel.setUnknownIconPlace(place);
+        panel.move(300, 200);
+        QCursor::setPos(40, 30);
+        panel.togglePanel();
+        QVERIFY(panel.isVisible());
+        QCOMPARE(panel.pos(), place == MenuBarExtraWindow::UnknownIconPlace::atPointer ? QPoint(40, 30) : QPoint(300, 200));
+        panel.showMinimized();
+        panel.togglePanel();
+        QVERIFY(panel.isVisible() && !panel.isMinimized());
+        panel.togglePanel();
+        QVERIFY(!panel.isVisible());
+    }
 };
 
 QTEST_MAIN(MenuBarAccessTest)

@@ -4,7 +4,10 @@
 // It says what it does on standard output, one line each:
 //   "tray ready"                once icons can dock,
 //   "docked <x> <y> <size>"     for each icon, where its middle is on the screen.
-// It runs until it is killed or its display goes away.
+// It runs until it is killed or its display goes away; its icons then go
+// back to the screen, as with any tray. Started with "--announce", it tells
+// the icons already there that a tray has come, as a panel that restarts
+// does, and they dock again.
 
 #include <xcb/xcb.h>
 
@@ -32,8 +35,9 @@ xcb_atom_t atom(xcb_connection_t *connection, const std::string &name)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    const bool announce = argc > 1 && std::string(argv[1]) == "--announce";
     int screenNumber = 0;
     xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection))
@@ -57,11 +61,18 @@ int main()
     xcb_map_window(connection, tray);
 
     // Icons made from now on find the tray through the selection (the
-    // display is the test's own, so no other tray holds it). It tells no one
-    // that it is there: an icon that learnt of it later would make its window
-    // anew and dock again, somewhere else. The round trip makes sure the
-    // server has done it before the tray says so.
+    // display is the test's own, so no other tray holds it). Unasked, it
+    // tells no one that it is there: an icon made just before that learnt of
+    // it would make its window anew and dock again, somewhere else. The
+    // round trip makes sure the server has done it before the tray says so.
     xcb_set_selection_owner(connection, tray, selection, XCB_CURRENT_TIME);
+    if (announce) {
+        const xcb_client_message_event_t manager{.response_type = XCB_CLIENT_MESSAGE, .format = 32, .sequence = 0,
+                                                 .window = screen->root, .type = atom(connection, "MANAGER"),
+                                                 .data = {.data32 = {XCB_CURRENT_TIME, selection, tray, 0, 0}}};
+        xcb_send_event(connection, 0, screen->root, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&manager));
+    }
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // one line at a time, to a pipe too
     std::printf("tray ready\n");
@@ -72,6 +83,8 @@ int main()
         if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE && message->type == opcode
             && message->data.data32[1] == requestDock && docked < slots) {
             const xcb_window_t icon = message->data.data32[2];
+            // Handed back to the screen, not destroyed, when the tray goes.
+            xcb_change_save_set(connection, XCB_SET_MODE_INSERT, icon);
             const std::int16_t x = std::int16_t(docked++ * iconSize);
             xcb_reparent_window(connection, icon, tray, x, 0);
             const std::uint32_t size[] = {iconSize, iconSize};
