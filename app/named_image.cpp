@@ -40,9 +40,15 @@ QIcon namedIcon(const QString &name)
 
 QIcon applicationIcon()
 {
+    // Read as what they are: a file of unknown format would make Qt load
+    // every image plugin to ask each whether it can read it (half a MiB).
     QIcon icon;
-    for (int size : {32, 64, 128})
-        icon.addFile(resourcePath(QStringLiteral("logopixel"), QStringLiteral("-%1.png").arg(size)), QSize(size, size));
+    for (int size : {32, 64, 128}) {
+        QImageReader reader(resourcePath(QStringLiteral("logopixel"), QStringLiteral("-%1.png").arg(size)),
+                            QByteArrayLiteral("png"));
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
