@@ -42,8 +42,13 @@ void CachedDrawingBase::renderImage(qreal ratio, const Paint &render)
 {
     m_size = m_widget->size();
     const QSizeF area = QSizeF(m_size).grownBy(margins(m_overhang));
-    m_image = QImage(std::max(1, int(std::ceil(area.width() * ratio))),
-                     std::max(1, int(std::ceil(area.height() * ratio))), QImage::Format_ARGB32_Premultiplied);
+    const QSize pixels(std::max(1, int(std::ceil(area.width() * ratio))), std::max(1, int(std::ceil(area.height() * ratio))));
+    // The image of the same size is drawn over, never held beside a new one:
+    // two would be the peak of the program's memory.
+    if (m_image.size() != pixels) {
+        m_image = QImage();
+        m_image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    }
     m_image.setDevicePixelRatio(ratio);
     m_image.fill(Qt::transparent);
 
