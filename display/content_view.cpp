@@ -470,6 +470,12 @@ void ContentView::showEvent(QShowEvent *event)
     // first frame should not wait for that.
     if (!event->spontaneous() && m_viewModel)
         m_loadAfterPaint = true;
+    // The first frame is the panel of old alone: the day switch and the
+    // strip (a font of their own, a label) come a moment after it.
+    if (!m_addedShown) {
+        m_daySwitch->hide();
+        m_strip->hide();
+    }
 }
 
 void ContentView::paintEvent(QPaintEvent *)
@@ -478,6 +484,12 @@ void ContentView::paintEvent(QPaintEvent *)
     // the screen.
     if (std::exchange(m_loadAfterPaint, false) && m_viewModel)
         m_viewModel->reload();
+    if (!std::exchange(m_addedShown, true)) {
+        QTimer::singleShot(0, this, [this] {
+            m_daySwitch->show();
+            m_strip->show();
+        });
+    }
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -140,6 +140,8 @@ private:
     QString m_spokenPrice;
     // Shown, not yet painted: the load waits for the first paint.
     bool m_loadAfterPaint = false;
+    // Whether the day switch and the strip have had their first showing.
+    bool m_addedShown = false;
 };
 
 } // namespace tarimo::display

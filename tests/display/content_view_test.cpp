@@ -97,11 +97,13 @@ QAccessibleInterface *accessibleAt(QWidget *widget, const QList<int> &path)
 }
 
 // A panel in a window of its own that has the keyboard, its day loaded.
-void activate(QWidget &view)
+void activate(ContentView &view)
 {
     view.show();
     view.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&view));
+    // The day switch and the strip come a moment after the first frame.
+    QTRY_VERIFY(view.statusStrip()->isVisible() && view.daySwitch()->isVisible());
 }
 
 } // namespace
