@@ -13,7 +13,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <qcoro/qcoronetworkreply.h>
+#include <qcoro/qcorosignal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -485,8 +485,10 @@ QCoro::Task<HopResult> sendOnce(std::shared_ptr<NetworkManagers> managers, URLRe
         // Ends before the watch does, and waits for a callback running on
         // another thread.
         const std::stop_callback onStop(request.stopToken, [&watch] { watch.cancel(); });
+        // The signal of QCoro's core: its network library would be one more
+        // to load at every start for this one wait.
         if (!reply->isFinished())
-            co_await qCoro(reply).waitForFinished();
+            co_await qCoro(reply, &QNetworkReply::finished);
     }
     watch.finish();
     if (watch.reason() != StopReason::none)
