@@ -484,7 +484,7 @@ int measure(const Settings &settings)
         run(*program)->stop();
 
     // Start-up, one program at a time, the order turning each round.
-    std::map<QString, std::vector<double>> firstFrame, firstFrameCpu;
+    std::map<QString, std::vector<double>> firstFrame, firstFrameCpu, peakMiB;
     std::vector<double> pricePainted;
     for (int round = 0; round < settings.rounds; ++round) {
         for (std::size_t i = 0; i < programs.size(); ++i) {
@@ -493,11 +493,34 @@ int measure(const Settings &settings)
             auto child = run(program);
             firstFrame[program.name].push_back(*child->firstFrameMs());
             firstFrameCpu[program.name].push_back(child->firstFrameCpuMs().value_or(NAN));
+            // On screen with its data: what the start-up took at its peak.
+            peakMiB[program.name].push_back(double(sample(child->pid()).peakKiB) / 1024.0);
             if (&program == &tarimo)
                 pricePainted.push_back(*child->pricePaintedMs());
             child->stop();
         }
     }
+    // Against the floor, bare+fetch: the ratio of the medians, and the
+    // median of the ratios of each round's pair, which the machine's mood
+    // moves less. The targets go by the second.
+    auto pairedRatio = [&](const std::map<QString, std::vector<double>> &figures) {
+        std::vector<double> ratios;
+        const auto &ours = figures.at(tarimo.name);
+        const auto &floor = figures.at(bareFetch.name);
+        for (std::size_t round = 0; round < ours.size() && round < floor.size(); ++round)
+            ratios.push_back(ours[round] / floor[round]);
+        return median(ratios);
+    };
+    auto againstFloor = [&](const QString &what, const std::map<QString, std::vector<double>> &figures,
+                            const QString &unit) {
+        const double ours = median(figures.at(tarimo.name));
+        const double floor = median(figures.at(bareFetch.name));
+        const double paired = pairedRatio(figures);
+        print(QStringLiteral("%1 tarimo %2 %3   bare+fetch %4 %3   ratio of medians %5   median of paired ratios %6   "
+                             "target <= 1.05 (paired): %7")
+                  .arg(what.leftJustified(29), number(ours), unit, number(floor), number(ours / floor, 3),
+                       number(paired, 3), verdict(paired <= 1.05)));
+    };
     const double tarimoStart = median(firstFrame[tarimo.name]);
     const double bareStart = median(firstFrame[bare.name]);
     const double fetchStart = median(firstFrame[bareFetch.name]);
@@ -516,6 +539,8 @@ int measure(const Settings &settings)
     print(QStringLiteral("start-up to price on screen   tarimo %1 ms   (its HTTPS request included; median of %2)")
               .arg(number(median(pricePainted)))
               .arg(settings.rounds));
+    againstFloor(QStringLiteral("CPU time to first frame"), firstFrameCpu, QStringLiteral("ms"));
+    againstFloor(QStringLiteral("peak memory at start (VmHWM)"), peakMiB, QStringLiteral("MiB"));
 
     // Idle: all three at once, from the moment tarimo shows its price. Its
     // cache holds tomorrow, as the afternoon's one fetch ahead leaves it, so
