@@ -507,22 +507,14 @@ void drawInnerShadow(QPainter &painter, const QRectF &rect, const Shadow &shadow
         const QByteArray stripKey = key + part;
         std::optional<QImage> image = imageCache().find(stripKey, {});
         if (!image) {
-            // A black shadow is all alpha: a quarter of the memory, and
-            // painted the same.
-            const bool black = (shadow.color.rgb() & 0xffffff) == 0;
-            image = QImage(area.size(), black ? QImage::Format_Alpha8 : QImage::Format_ARGB32_Premultiplied);
+            image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
             for (int y = 0; y < area.height(); ++y) {
                 const std::size_t j = std::size_t(area.top() + y);
                 auto *target = reinterpret_cast<QRgb *>(image->scanLine(y));
-                uchar *alpha = image->scanLine(y);
                 for (int x = 0; x < area.width(); ++x) {
                     const std::size_t i = std::size_t(area.left() + x);
                     const qreal cover = xs.inside[i] * ys.inside[j] * (1.0 - xs.cast[i] * ys.cast[j]);
-                    const QRgb pixel = table[std::size_t(std::lround(std::clamp(cover, 0.0, 1.0) * 255))];
-                    if (black)
-                        alpha[x] = uchar(qAlpha(pixel));
-                    else
-                        target[x] = pixel;
+                    target[x] = table[std::size_t(std::lround(std::clamp(cover, 0.0, 1.0) * 255))];
                 }
             }
             image->setDevicePixelRatio(ratio);
