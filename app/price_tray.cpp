@@ -112,10 +112,8 @@ void PriceTray::refresh()
     std::optional<PriceIcon> face;
     QString toolTip;
     if (ore) {
-        const auto [lowest, highest] = *day->priceRange();
-        const double relative = (*record->spotPriceSEK - lowest) / (highest - lowest);
         if (const auto text = PriceIcon::textOf(*ore))
-            face = PriceIcon{*text, PriceIcon::levelOf(relative)};
+            face = PriceIcon{*text, PriceIcon::levelOf(day->relativePrice(*record))};
         //: The tray icon's tooltip: the price, the zone, the hour.
         toolTip = tr("%1 öre/kWh · %2 · %3")
                       .arg(*ore)

@@ -179,13 +179,8 @@ std::optional<double> Equalizer::level(int column) const
     const auto hour = record(column);
     if (!hour)
         return std::nullopt;
-    if (m_shownDay == 0)
-        return m_viewModel->relativePrice(*hour);
     // Tomorrow on its own scale, as today is on today's.
-    const auto &range = tomorrow()->priceRange();
-    if (!range || !hour->spotPriceSEK)
-        return 0.0;
-    return (*hour->spotPriceSEK - range->first) / (range->second - range->first);
+    return m_shownDay == 0 ? m_viewModel->relativePrice(*hour) : tomorrow()->relativePrice(*hour);
 }
 
 bool Equalizer::isLit(int cell, const std::optional<double> &level) const
@@ -277,10 +272,6 @@ void Equalizer::drawChart(QPainter &painter, const CacheKey &key) const
 
 QString Equalizer::priceTip(int column) const
 {
-    if (!m_viewModel || column < 0)
-        return {};
-    if (m_shownDay == 0)
-        return m_viewModel->priceLabel(column);
     const auto hour = record(column);
     return hour ? m_viewModel->priceLabel(*hour) : QString();
 }

@@ -68,12 +68,6 @@ QString describe(const std::exception_ptr &error)
     }
 }
 
-void printSavedCopyLine(QDate day, Zone zone, const QString &after)
-{
-    console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
-                           .arg(caseName(zone), day.toString(Qt::ISODate), after));
-}
-
 } // namespace
 
 CachingRequest::CachingRequest()
@@ -203,7 +197,7 @@ QCoro::Task<std::optional<std::vector<SpotPriceModel>>> CachingRequest::fetch(QD
     const QDate day = date.toLocalTime().date();
     Delivery delivery = co_await fetchDay(std::move(date), zone, std::move(stop));
     if (delivery.savedCopyAfter)
-        printSavedCopyLine(day, zone, *delivery.savedCopyAfter);
+        console::printLine(savedCopyLine(day, zone, *delivery.savedCopyAfter));
     co_return std::move(delivery.records);
 }
 

@@ -96,10 +96,7 @@ void ContentViewModel::selectZone(Zone zone)
         entry.second.request_stop();
         return true;
     });
-    m_selectedZone = zone;
-    Q_EMIT selectedZoneChanged();
-    refreshCheapestRun();
-    Q_EMIT tomorrowChanged();
+    setStartZone(zone);
     setSpotPrice(DigitModel());
     startLoad();
 }
@@ -183,8 +180,7 @@ QCoro::Task<> ContentViewModel::loadPrices()
                 throw DomainError(QStringLiteral("Model were not provided"), 404);
             // Said only now: a copy that a newer load makes moot is not news.
             if (delivery.savedCopyAfter) {
-                console::printLine(QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
-                                       .arg(caseName(zone), day.date.toString(Qt::ISODate), *delivery.savedCopyAfter));
+                console::printLine(savedCopyLine(day.date, zone, *delivery.savedCopyAfter));
             }
             setResponseDay(day);
             // An answer that arrives after midnight holds the day asked for:
@@ -278,6 +274,12 @@ void ContentViewModel::refreshCheapestRun()
     Q_EMIT cheapestRunChanged();
 }
 
+void ContentViewModel::planAhead()
+{
+    refreshCheapestRun();
+    Q_EMIT tomorrowChanged();
+}
+
 void ContentViewModel::setCheapestRunLength(int hours)
 {
     hours = std::clamp(hours, shortestRun, longestRun);
@@ -335,8 +337,7 @@ void ContentViewModel::setStartZone(Zone zone)
 {
     m_selectedZone = zone;
     Q_EMIT selectedZoneChanged();
-    refreshCheapestRun();
-    Q_EMIT tomorrowChanged();
+    planAhead();
 }
 
 const PriceDay *ContentViewModel::responseDay() const
@@ -365,12 +366,9 @@ std::optional<SpotPriceModel> ContentViewModel::priceRecord(int hour) const
 
 double ContentViewModel::relativePrice(const SpotPriceModel &record) const
 {
+    // Equal prices all day give not a number, which lights no cell.
     const PriceDay *day = responseDay();
-    if (!day || !day->priceRange() || !record.spotPriceSEK)
-        return 0.0;
-    const auto [lowest, highest] = *day->priceRange();
-    // Equal prices all day give 0 / 0: not a number, which lights no cell.
-    return (*record.spotPriceSEK - lowest) / (highest - lowest);
+    return day ? day->relativePrice(record) : 0.0;
 }
 
 QString ContentViewModel::priceLabel(int hour) const
@@ -404,8 +402,7 @@ void ContentViewModel::tick()
         setSpotPrice(DigitModel());
         startLoad();
         Q_EMIT selectedDayChanged();
-        refreshCheapestRun();
-        Q_EMIT tomorrowChanged();
+        planAhead();
     }
 
     const LocalHour present = localHour(now);
@@ -420,9 +417,8 @@ void ContentViewModel::tick()
     if (present.start != selected.start) {
         console::printLine(QStringLiteral("🏖️ %1 %2 %3").arg(h).arg(s).arg(h - s));
         m_selectedDate = now;
-        refreshCheapestRun();
         // Publication may have come with this hour.
-        Q_EMIT tomorrowChanged();
+        planAhead();
         QTimer::singleShot(0, this, [this] {
             // No record of the new hour: no stale price under its date line.
             if (!showPriceOfSelectedHour())
@@ -442,20 +438,22 @@ void ContentViewModel::fetchAheadIfDue(const QDateTime &now)
 {
     // Tomorrow's prices at hand before midnight, when the network may be
     // gone: from their publication, once an hour until they are held.
-    const bool triedThisHour = m_lastFetchAhead.isValid() && m_lastFetchAhead <= now
-                               && m_lastFetchAhead.secsTo(now) < 3600;
-    if (now.toLocalTime().time().hour() < publicationHour || m_fetchingAhead || triedThisHour || m_days.find(tomorrowKey()))
+    if (now.toLocalTime().time().hour() < publicationHour || m_fetchingAhead || fetchedAheadWithin(now, 3600)
+        || m_days.find(tomorrowKey()))
         return;
     fetchAhead(tomorrowKey());
 }
 
+bool ContentViewModel::fetchedAheadWithin(const QDateTime &now, qint64 seconds) const
+{
+    // A try that the clock, set back, puts in the future counts as long ago.
+    return m_lastFetchAhead.isValid() && m_lastFetchAhead <= now && m_lastFetchAhead.secsTo(now) < seconds;
+}
+
 void ContentViewModel::fetchTomorrow()
 {
-    const QDateTime now = m_clock();
-    const bool askedLately = m_lastFetchAhead.isValid() && m_lastFetchAhead <= now
-                             && m_lastFetchAhead.secsTo(now) < secondsBetweenAsks;
     const Tomorrow status = tomorrow();
-    if (askedLately || (status != Tomorrow::notHeld && status != Tomorrow::notPublished && status != Tomorrow::unreachable))
+    if (fetchedAheadWithin(m_clock(), secondsBetweenAsks) || (status != Tomorrow::notHeld && status != Tomorrow::notPublished && status != Tomorrow::unreachable))
         return;
     fetchAhead(tomorrowKey());
 }

@@ -192,6 +192,11 @@ private:
     QCoro::Task<> fetchAhead(PriceDays::Key day);
     PriceDays::Key tomorrowKey() const;
     void refreshCheapestRun();
+    // The selected zone or hour has moved: the cheapest run and tomorrow's
+    // status are to be looked at again.
+    void planAhead();
+    // Whether tomorrow was last asked for less than `seconds` before `now`.
+    bool fetchedAheadWithin(const QDateTime &now, qint64 seconds) const;
     const PriceDay &hold(PriceDays::Key key, PriceDay day);
 
     std::shared_ptr<RequestProvider> m_request;

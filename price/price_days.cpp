@@ -53,6 +53,14 @@ const SpotPriceModel *PriceDay::hourAt(const QDateTime &instant) const
     return nullptr;
 }
 
+double PriceDay::relativePrice(const SpotPriceModel &record) const
+{
+    if (!m_priceRange || !record.spotPriceSEK)
+        return 0.0;
+    const auto [lowest, highest] = *m_priceRange;
+    return (*record.spotPriceSEK - lowest) / (highest - lowest);
+}
+
 const SpotPriceModel *PriceDay::hourNumbered(int hour, const QDateTime &instant) const
 {
     const qint64 at = instant.toMSecsSinceEpoch();

@@ -36,6 +36,10 @@ public:
     // The cheapest and the dearest finite price of an hour; none when no
     // hour has one.
     const std::optional<std::pair<double, double>> &priceRange() const { return m_priceRange; }
+    // Where the record's price lies in this day's range: 0 for the cheapest
+    // hour, 1 for the dearest; 0 without a price or a range. Equal prices
+    // all day give 0 / 0: not a number.
+    double relativePrice(const SpotPriceModel &record) const;
 
     // The day at a glance: its cheapest and dearest hour (the first of equal
     // ones), as indexes into hours(), and the mean of the priced hours.

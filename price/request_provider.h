@@ -23,6 +23,14 @@ struct Delivery
     std::optional<QString> savedCopyAfter;
 };
 
+// The line that tells of a saved copy handed out in place of the service's
+// answer, and why.
+inline QString savedCopyLine(QDate day, Zone zone, const QString &after)
+{
+    return QStringLiteral("💾 Prices from the saved copy %1 %2 after error %3")
+        .arg(caseName(zone), day.toString(Qt::ISODate), after);
+}
+
 // Where the view model gets a day of prices from.
 class RequestProvider
 {
