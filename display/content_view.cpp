@@ -177,10 +177,8 @@ ContentView::ContentView(price::ContentViewModel *viewModel, QWidget *parent)
             if (m_shownDay == 1 && m_viewModel->tomorrow() != price::ContentViewModel::Tomorrow::held)
                 showDay(0);
         });
-        connect(viewModel, &price::ContentViewModel::tomorrowChanged, this, [this] {
-            m_equalizer->update();
-            m_strip->refresh();
-        });
+        // The strip follows by itself.
+        connect(viewModel, &price::ContentViewModel::tomorrowChanged, m_equalizer, qOverload<>(&QWidget::update));
         connect(viewModel, &price::ContentViewModel::includesVatChanged, this, [this] {
             update();
             m_equalizer->update();
