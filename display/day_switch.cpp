@@ -40,8 +40,14 @@ QString DaySwitch::labelDescription(int index) const
         return tr("Today's prices in the chart");
     if (!m_viewModel)
         return {};
-    const QString nextTry = m_viewModel->nextTomorrowTry().toLocalTime().toString(QStringLiteral("HH:mm"));
-    switch (m_viewModel->tomorrow()) {
+    const QString status = tomorrowStatus(*m_viewModel);
+    return status.isEmpty() ? tr("Tomorrow's prices in the chart") : status;
+}
+
+QString DaySwitch::tomorrowStatus(const price::ContentViewModel &viewModel)
+{
+    const QString nextTry = viewModel.nextTomorrowTry().toLocalTime().toString(QStringLiteral("HH:mm"));
+    switch (viewModel.tomorrow()) {
     case Tomorrow::beforePublication:
         return tr("Tomorrow's prices come around %1:00").arg(price::ContentViewModel::publicationHour);
     case Tomorrow::notHeld:
@@ -49,13 +55,13 @@ QString DaySwitch::labelDescription(int index) const
     case Tomorrow::fetching:
         return tr("Fetching tomorrow's prices…");
     case Tomorrow::notPublished:
-        return tr("Tomorrow's prices are not published yet; next try at %1").arg(nextTry);
+        return tr("Tomorrow's prices are not published yet · next try at %1").arg(nextTry);
     case Tomorrow::unreachable:
-        return tr("Tomorrow's prices could not be fetched; next try at %1").arg(nextTry);
+        return tr("No connection for tomorrow's prices · next try at %1").arg(nextTry);
     case Tomorrow::held:
         break;
     }
-    return tr("Tomorrow's prices in the chart");
+    return {};
 }
 
 QString DaySwitch::groupName() const

@@ -26,6 +26,11 @@ public:
     int shownDay() const { return m_shownDay; }
     void setShownDay(int day);
 
+    // Where tomorrow's prices stand while they are not held ("Fetching
+    // tomorrow's prices…"); empty once they are. The tomorrow label's
+    // tooltip and the strip say the same.
+    static QString tomorrowStatus(const price::ContentViewModel &viewModel);
+
     QString labelText(int index) const override;
     QString labelName(int index) const override;
     QString labelDescription(int index) const override;

@@ -1,5 +1,6 @@
 #include "display/status_strip.h"
 
+#include "display/day_switch.h"
 #include "display/equalizer.h"
 #include "display/panel_colors.h"
 #include "price/content_view_model.h"
@@ -55,11 +56,6 @@ void StatusStrip::setShownDay(int day)
     refresh();
 }
 
-QString StatusStrip::clock(const QDateTime &instant) const
-{
-    return instant.toLocalTime().toString(QStringLiteral("HH:mm"));
-}
-
 QString StatusStrip::ore(double kronor) const
 {
     const auto shown = m_viewModel->shownOre(kronor);
@@ -87,24 +83,12 @@ QString StatusStrip::summaryLine() const
     if (!m_viewModel)
         return {};
     if (m_shownDay == 1) {
-        const QString nextTry = clock(m_viewModel->nextTomorrowTry());
-        switch (m_viewModel->tomorrow()) {
-        case Tomorrow::held:
-            return daySummary(1);
-        case Tomorrow::fetching:
-            return tr("Fetching tomorrow's prices…");
-        case Tomorrow::notPublished:
-            return tr("Tomorrow's prices are not published yet · next try at %1").arg(nextTry);
-        case Tomorrow::unreachable:
-            return tr("No connection for tomorrow's prices · next try at %1").arg(nextTry);
-        case Tomorrow::beforePublication:
-        case Tomorrow::notHeld:
-            return tr("Tomorrow's prices come around %1:00").arg(ContentViewModel::publicationHour);
-        }
+        const QString status = DaySwitch::tomorrowStatus(*m_viewModel);
+        return status.isEmpty() ? daySummary(1) : status;
     }
     // The minute nearest the retry: the tick that makes it runs late by a
     // little or early by nothing.
-    const QString retry = clock(m_viewModel->nextRetry().addSecs(30));
+    const QString retry = m_viewModel->nextRetry().addSecs(30).toLocalTime().toString(QStringLiteral("HH:mm"));
     switch (m_viewModel->state()) {
     case ContentViewModel::State::notLoaded:
     case ContentViewModel::State::loading:

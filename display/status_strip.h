@@ -47,7 +47,6 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
-    QString clock(const QDateTime &instant) const;
     QString ore(double kronor) const;
     QString daySummary(int day) const;
 

@@ -156,19 +156,19 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Tomorrow&apos;s prices are not published yet; next try at %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tomorrow&apos;s prices could not be fetched; next try at %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Tomorrow&apos;s prices in the chart</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Day</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are not published yet · next try at %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No connection for tomorrow&apos;s prices · next try at %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -211,22 +211,6 @@
     </message>
     <message>
         <source>Today: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Fetching tomorrow&apos;s prices…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tomorrow&apos;s prices are not published yet · next try at %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No connection for tomorrow&apos;s prices · next try at %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tomorrow&apos;s prices come around %1:00</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -156,20 +156,20 @@
         <translation>Hämtar morgondagens priser…</translation>
     </message>
     <message>
-        <source>Tomorrow&apos;s prices are not published yet; next try at %1</source>
-        <translation>Morgondagens priser är inte publicerade än; nytt försök kl. %1</translation>
-    </message>
-    <message>
-        <source>Tomorrow&apos;s prices could not be fetched; next try at %1</source>
-        <translation>Morgondagens priser kunde inte hämtas; nytt försök kl. %1</translation>
-    </message>
-    <message>
         <source>Tomorrow&apos;s prices in the chart</source>
         <translation>Morgondagens priser i diagrammet</translation>
     </message>
     <message>
         <source>Day</source>
         <translation>Dag</translation>
+    </message>
+    <message>
+        <source>Tomorrow&apos;s prices are not published yet · next try at %1</source>
+        <translation>Morgondagens priser är inte publicerade än · nytt försök kl. %1</translation>
+    </message>
+    <message>
+        <source>No connection for tomorrow&apos;s prices · next try at %1</source>
+        <translation>Ingen anslutning för morgondagens priser · nytt försök kl. %1</translation>
     </message>
 </context>
 <context>
@@ -212,22 +212,6 @@
     <message>
         <source>Today: lowest %1 öre at %2, mean %3, highest %4 at %5</source>
         <translation>Idag: lägst %1 öre kl. %2, snitt %3, högst %4 kl. %5</translation>
-    </message>
-    <message>
-        <source>Fetching tomorrow&apos;s prices…</source>
-        <translation>Hämtar morgondagens priser…</translation>
-    </message>
-    <message>
-        <source>Tomorrow&apos;s prices are not published yet · next try at %1</source>
-        <translation>Morgondagens priser är inte publicerade än · nytt försök kl. %1</translation>
-    </message>
-    <message>
-        <source>No connection for tomorrow&apos;s prices · next try at %1</source>
-        <translation>Ingen anslutning för morgondagens priser · nytt försök kl. %1</translation>
-    </message>
-    <message>
-        <source>Tomorrow&apos;s prices come around %1:00</source>
-        <translation>Morgondagens priser kommer kring kl. %1:00</translation>
     </message>
     <message>
         <source>Loading prices…</source>
