@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -55,15 +56,11 @@ std::optional<QString> setEnabled(bool enabled)
     if (error)
         return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(folder), QString::fromStdString(error.message()));
 
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=Tarimo\n"
-                                         "Comment=See what electricity costs in Sweden right now\n"
-                                         "Comment[sv]=Se vad elen kostar i Sverige just nu\n"
-                                         "Exec=%1\n"
-                                         "Icon=tarimo\n"
-                                         "Terminal=false\n")
-                              .arg(execLine(QCoreApplication::applicationFilePath()));
+    // The installed entry, with this program in its Exec line.
+    QFile installed(QStringLiteral(":/tarimo.desktop"));
+    QString entry = installed.open(QIODevice::ReadOnly) ? QString::fromUtf8(installed.readAll()) : QString();
+    entry.replace(QStringLiteral("\nExec=tarimo\n"),
+                  QStringLiteral("\nExec=%1\n").arg(execLine(QCoreApplication::applicationFilePath())));
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8()) >= 0 && file.commit())
         return std::nullopt;
